@@ -1,0 +1,103 @@
+#include "platform/backend/headless/headless_backend.h"
+
+#include "platform/exception.h"
+#include "platform/pixels.h"
+
+namespace platform {
+
+HeadlessBackend::HeadlessBackend() {
+  // A plain adapter: the usual VGA-era modes at every depth, plus the desktop's.
+  for (DWORD bits : {8u, 16u, 24u, 32u}) {
+    for (auto [w, h] : {std::pair<DWORD, DWORD>{320, 240}, {640, 480}, {800, 600}, {1024, 768}}) {
+      modes_.push_back(DisplayMode{w, h, bits, 60});
+    }
+  }
+  shownMode_ = desktop_;
+}
+
+void HeadlessBackend::SetFrameHistory(size_t count) {
+  frameHistory_ = count == 0 ? 1 : count;
+  while (frames_.size() > frameHistory_) frames_.pop_front();
+}
+
+void HeadlessBackend::QueueEvent(const Event& event, std::uint64_t afterFrames) {
+  events_.push_back(Pending{event, framesPresented_ + afterFrames});
+}
+
+void HeadlessBackend::PullAudio(std::uint32_t frames) {
+  if (!audioSource_ || frames == 0) return;
+  const size_t start = capturedAudio_.size();
+  capturedAudio_.resize(start + static_cast<size_t>(frames) * audioFormat_.channels);
+  audioSource_->Mix(capturedAudio_.data() + start, frames);
+}
+
+const HeadlessBackend::Frame& HeadlessBackend::LastFrame() const {
+  if (frames_.empty()) throw Exception("no frame has been presented");
+  return frames_.back();
+}
+
+bool HeadlessBackend::SetDisplayMode(const DisplayMode& mode, bool fullScreen) {
+  shownMode_ = mode;
+  fullScreen_ = fullScreen;
+  return true;
+}
+
+void HeadlessBackend::Present(const FrameView& frame) {
+  // Reuse the oldest frame's buffer once the history is full, so a long run
+  // settles into no allocation at all.
+  Frame slot;
+  if (frames_.size() >= frameHistory_) {
+    slot = std::move(frames_.front());
+    frames_.pop_front();
+  }
+  slot.width = frame.width;
+  slot.height = frame.height;
+  slot.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
+  slot.timeUs = nowUs_;
+  slot.number = ++framesPresented_;
+  PixelView view;
+  view.bits = const_cast<std::uint8_t*>(frame.pixels);
+  view.pitch = frame.pitch;
+  view.width = static_cast<std::int32_t>(frame.width);
+  view.height = static_cast<std::int32_t>(frame.height);
+  view.format = PixelFormat{frame.bitsPerPixel, frame.redMask, frame.greenMask, frame.blueMask, 0};
+  view.palette = frame.palette;
+  if (frame.pixels) ConvertToXrgb(view, slot.pixels.data());
+  frames_.push_back(std::move(slot));
+}
+
+bool HeadlessBackend::UpdateWindow(const WindowDesc& window) {
+  if (!windowAvailable_) return false;
+  window_ = window;
+  ++windowUpdates_;
+  return true;
+}
+
+void HeadlessBackend::ShowMessageBox(const std::string& text, const std::string&) { messageBoxes_.push_back(text); }
+
+bool HeadlessBackend::PollEvent(Event& event) {
+  if (events_.empty() || events_.front().dueFrame > framesPresented_) return false;
+  event = events_.front().event;
+  events_.pop_front();
+  return true;
+}
+
+void HeadlessBackend::WaitEvent(std::uint32_t timeoutMs) {
+  if (!events_.empty() && events_.front().dueFrame <= framesPresented_) return;
+  nowUs_ += static_cast<std::uint64_t>(timeoutMs) * 1000;
+}
+
+bool HeadlessBackend::GetJoystickInfo(std::int32_t index, JoystickInfo& info) const {
+  if (index < 0 || index >= JoystickCount()) return false;
+  info = joysticks_[static_cast<size_t>(index)];
+  return true;
+}
+
+bool HeadlessBackend::OpenAudio(const AudioFormat& format, AudioSource* source) {
+  if (!audioAvailable_) return false;
+  audioFormat_ = format;
+  audioSource_ = source;
+  return true;
+}
+
+}  // namespace platform
