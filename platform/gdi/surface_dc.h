@@ -14,3 +14,14 @@ HDC CreateSurfaceDC(const PixelView& view);
 void DeleteSurfaceDC(HDC dc);
 
 }  // namespace platform::gdi
+
+namespace platform::gdi {
+
+// The system palette (256 entries: 0-9 and 246-255 are the 20 static
+// colours). An 8-bit windowed desktop is shown through it, so DirectDraw
+// reads it when presenting and writes it when a palette is set on the
+// windowed primary surface.
+const PALETTEENTRY* SystemPaletteEntries();
+void SetSystemPaletteEntries(UINT first, UINT count, const PALETTEENTRY* entries);
+
+}  // namespace platform::gdi
