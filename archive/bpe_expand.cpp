@@ -80,6 +80,13 @@ std::size_t ReadPairTable(const std::uint8_t* data, std::size_t pos, std::size_t
 
 bool IsLiteral(const TPairTable& table, int code) { return table.Left[code] == code; }
 
+bool AllLiterals(const TPairTable& table) {
+  for (int c = 0; c < 256; ++c) {
+    if (!IsLiteral(table, c)) return false;
+  }
+  return true;
+}
+
 // Works out, for every code, its expanded length and the most stack bytes its
 // expansion needs (a pair pushes right and left, pops left, expands it above
 // the waiting right, then expands right). A code met again while its own
@@ -158,34 +165,93 @@ void CheckBlocks(const std::uint8_t* data, std::size_t pos, std::size_t end, std
   if (produced < wanted) throw EBWAError(TooShort(expandedSize, static_cast<std::int64_t>(produced)));
 }
 
-// The expanding pass over data CheckBlocks accepted. The stack keeps only
-// the waiting right halves (the left half is expanded at once), so it never
+// Codes that expand to at most this many bytes are expanded once per block
+// and then copied whole; a fixed-size copy is far cheaper than walking the
+// pairs byte by byte.
+constexpr int kShortCode = 32;
+
+// The expansion of every short code of one table, built from the lengths the
+// check worked out (a pair's halves are shorter than the pair, so building
+// recurses at most kShortCode deep).
+class TShortCodes {
+ public:
+  TShortCodes(const TPairTable& table, const TTableCheck& check) : table_(table) {
+    for (int c = 0; c < 256; ++c) {
+      const std::uint64_t length = check.Length(static_cast<std::uint8_t>(c));
+      length_[c] = length <= kShortCode ? static_cast<std::uint8_t>(length) : 0;
+    }
+    for (int c = 0; c < 256; ++c) Build(c);
+  }
+  // 0 for a code longer than kShortCode.
+  int Length(std::uint8_t code) const { return length_[code]; }
+  const std::uint8_t* Bytes(std::uint8_t code) const { return bytes_[code].data(); }
+
+ private:
+  void Build(int code) {
+    if (length_[code] == 0 || built_[code]) return;
+    built_[code] = true;
+    if (IsLiteral(table_, code)) {
+      bytes_[code][0] = static_cast<std::uint8_t>(code);
+      return;
+    }
+    const int left = table_.Left[code];
+    const int right = table_.Right[code];
+    Build(left);
+    Build(right);
+    std::memcpy(bytes_[code].data(), bytes_[left].data(), length_[left]);
+    std::memcpy(bytes_[code].data() + length_[left], bytes_[right].data(), length_[right]);
+  }
+
+  const TPairTable& table_;
+  std::array<std::uint8_t, 256> length_{};
+  std::array<bool, 256> built_{};
+  std::array<std::array<std::uint8_t, kShortCode>, 256> bytes_;
+};
+
+// The expanding pass over data CheckBlocks accepted, so the output holds
+// exactly what the codes produce. Long codes are split on a stack that keeps
+// only the waiting right halves (a left half is taken at once); it never
 // holds more than kBPEStackSize - 1 bytes.
-void ExpandBlocks(const std::uint8_t* data, std::size_t pos, std::size_t end, std::uint8_t* out) {
+void ExpandBlocks(const std::uint8_t* data, std::size_t pos, std::size_t end, std::uint8_t* out, std::uint8_t* outEnd) {
   TPairTable table;
   std::uint8_t stack[kBPEStackSize];
+  auto put = [&out, outEnd](const std::uint8_t* bytes, int length) {
+    if (length == 1)
+      *out = bytes[0];
+    else if (outEnd - out >= kShortCode)
+      std::memcpy(out, bytes, kShortCode);
+    else
+      std::memcpy(out, bytes, static_cast<std::size_t>(length));
+    out += length;
+  };
   while (pos < end) {
     const TBlockHeader block = ReadBlockHeader(data, pos, end, table);
     const std::uint8_t* coded = data + block.CodedStart;
+    pos = block.CodedStart + block.CodedLength;
+    // Data that did not compress comes as blocks of literal codes only.
+    if (AllLiterals(table)) {
+      if (block.CodedLength != 0) std::memcpy(out, coded, block.CodedLength);
+      out += block.CodedLength;
+      continue;
+    }
+    const TTableCheck check(table);
+    const TShortCodes shortCodes(table, check);
     const std::uint8_t* codedEnd = coded + block.CodedLength;
-    const std::uint8_t* left = table.Left.data();
-    const std::uint8_t* right = table.Right.data();
     while (coded != codedEnd) {
       std::uint8_t code = *coded++;
       int depth = 0;
       for (;;) {
-        const std::uint8_t first = left[code];
-        if (first == code) {
-          *out++ = code;
+        const int length = shortCodes.Length(code);
+        if (length != 0) {
+          put(shortCodes.Bytes(code), length);
           if (depth == 0) break;
           code = stack[--depth];
         } else {
-          stack[depth++] = right[code];
-          code = first;
+          stack[depth++] = table.Right[code];
+          code = table.Left[code];
         }
       }
     }
-    pos = block.CodedStart + block.CodedLength;
   }
 }
 
@@ -200,7 +266,7 @@ std::unique_ptr<platform::MemoryStream> ExpandBPE(platform::MemoryStream& Source
 
   CheckBlocks(data, start, end, ExpandedSize);
   auto result = std::make_unique<platform::MemoryStream>(std::vector<std::uint8_t>(static_cast<std::size_t>(ExpandedSize)));
-  ExpandBlocks(data, start, end, result->Memory());
+  ExpandBlocks(data, start, end, result->Memory(), result->Memory() + ExpandedSize);
   Source.SetPosition(Source.Size());
   return result;
 }
