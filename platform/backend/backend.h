@@ -42,6 +42,10 @@ struct DriverInfo {
 // the given masks); the back end converts while presenting.
 struct FrameView {
   const std::uint8_t* pixels = nullptr;
+  // Where the image's top-left pixel lies in the client area. Non-zero only
+  // when part of the client area is off the desktop and was clipped away.
+  std::int32_t clientX = 0;
+  std::int32_t clientY = 0;
   std::int32_t pitch = 0;  // bytes from one row to the next
   std::uint32_t width = 0;
   std::uint32_t height = 0;
@@ -71,7 +75,8 @@ enum class EventType : std::uint8_t {
   Close,           // the user asked to close the window
   MenuCommand,     // menu: the command id of the chosen item
   MenuLoopEnter,   // a menu was opened (mouse, Alt, F10)
-  MenuLoopExit,
+  MenuLoopExit,    // the menu closed; a chosen item's MenuCommand follows
+  Moved,           // window: the client area's new origin on the desktop (windowed only)
 };
 
 struct KeyEvent {
@@ -97,6 +102,10 @@ struct MenuEvent {
   std::uint32_t commandId;
 };
 
+struct WindowEvent {
+  std::int32_t x, y;
+};
+
 struct Event {
   EventType type = EventType::None;
   union {
@@ -104,32 +113,57 @@ struct Event {
     MouseEvent mouse;
     JoystickEvent joystick;
     MenuEvent menu;
+    WindowEvent window;
   };
   Event() : key{} {}
 };
 
 // Menu bar description the window layer gives the back end to draw.
+//
+// A screen-mode role marks the items that switch between window and full
+// screen: the back end's own shortcut for that switch (Alt+Enter on SDL)
+// chooses the item, so the application sees exactly what a menu choice does.
+enum class MenuRole : std::uint8_t { None, WindowMode, FullScreenMode };
+
 struct MenuItemDesc {
   std::string caption;  // UTF-8, '&' marks the accelerator
   std::uint32_t commandId = 0;
   bool checked = false;
   bool enabled = true;
+  MenuRole role = MenuRole::None;
+};
+struct MenuTopDesc {
+  std::string caption;  // UTF-8 with '&'
+  bool enabled = true;
+  std::vector<MenuItemDesc> items;
 };
 struct MenuDesc {
-  std::string caption;  // the top item, UTF-8 with '&'
-  std::vector<MenuItemDesc> items;
+  std::vector<MenuTopDesc> tops;  // left to right; empty: no menu bar
+};
+
+// The emulated window frame. The window layer's outer bounds are the client
+// area grown by these; the back end draws the menu bar at this height so that
+// the client area it reports lies right below the bar it shows.
+struct WindowMetrics {
+  static constexpr std::int32_t kBorder = 4;        // left, right and bottom frame
+  static constexpr std::int32_t kCaption = 18;      // title bar, above the top frame
+  static constexpr std::int32_t kMenuBar = 20;      // one line of menu bar
 };
 
 // Where the main window is and what it shows. Coordinates are on the
-// emulated desktop (windowed) or the emulated display mode (full screen).
+// emulated desktop; in full screen the back end shows the display mode's
+// picture instead and keeps these for the return to the window.
 struct WindowDesc {
   std::string caption;   // UTF-8
-  RECT client{};         // client area in screen coordinates
+  RECT client{};         // client area in screen coordinates (below the menu bar)
   bool visible = false;
-  bool fullScreen = false;
-  bool resizable = false;
+  bool minimised = false;
   bool hasMenu = false;
 };
+
+// Message box buttons and answers, with the window layer's numbering.
+enum class MessageBoxButtons : std::uint8_t { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class MessageBoxIcon : std::uint8_t { None, Information, Warning, Error, Question };
 
 struct JoystickInfo {
   std::string name;
@@ -178,11 +212,19 @@ class Backend {
   // Creates or updates the main window. Returns false when no window can be
   // shown (no display): the platform then reports it and the program stops.
   virtual bool UpdateWindow(const WindowDesc& window) = 0;
+  // Sets and redraws the menu bar.
   virtual void SetMenu(const MenuDesc& menu) = 0;
+  // Redraws the window frame and menu bar (the picture is left as it is).
+  virtual void RedrawFrame() = 0;
+  // Puts the window above the others.
+  virtual void RaiseWindow() = 0;
   virtual void SetCursorVisible(bool visible) = 0;
   virtual void SetScreenSaverEnabled(bool enabled) = 0;
-  // Shows a modal warning box with one OK button and waits for it.
-  virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
+  // Shows a modal box and waits for an answer. Returns the index of the
+  // button pressed (0 the first, in the order the buttons are named), or -1
+  // when no box could be shown.
+  virtual int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons,
+                             MessageBoxIcon icon) = 0;
 
   // --- events ------------------------------------------------------------
   virtual bool PollEvent(Event& event) = 0;

@@ -1,5 +1,7 @@
 #include "platform/backend/headless/headless_backend.h"
 
+#include <iterator>
+
 #include "platform/exception.h"
 #include "platform/pixels.h"
 
@@ -21,7 +23,54 @@ void HeadlessBackend::SetFrameHistory(size_t count) {
 }
 
 void HeadlessBackend::QueueEvent(const Event& event, std::uint64_t afterFrames) {
-  events_.push_back(Pending{event, framesPresented_ + afterFrames});
+  // Kept in due order, queueing order among equals, so that an event queued
+  // for a later frame never holds back one that is due sooner.
+  const Pending pending{event, framesPresented_ + afterFrames};
+  auto at = events_.end();
+  while (at != events_.begin() && std::prev(at)->dueFrame > pending.dueFrame) --at;
+  events_.insert(at, pending);
+}
+
+void HeadlessBackend::QueueKeyDown(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames) {
+  Event e;
+  e.type = EventType::KeyDown;
+  e.key = KeyEvent{scanCode, virtualKey, false, false, false, false};
+  QueueEvent(e, afterFrames);
+}
+
+void HeadlessBackend::QueueKeyUp(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames) {
+  Event e;
+  e.type = EventType::KeyUp;
+  e.key = KeyEvent{scanCode, virtualKey, false, false, false, false};
+  QueueEvent(e, afterFrames);
+}
+
+void HeadlessBackend::QueueKeyPress(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames,
+                                    std::uint64_t holdFrames) {
+  QueueKeyDown(virtualKey, scanCode, afterFrames);
+  QueueKeyUp(virtualKey, scanCode, afterFrames + holdFrames);
+}
+
+void HeadlessBackend::QueueMenuChoice(std::uint32_t commandId, std::uint64_t afterFrames) {
+  QueueSimple(EventType::MenuLoopEnter, afterFrames);
+  QueueSimple(EventType::MenuLoopExit, afterFrames);
+  Event e;
+  e.type = EventType::MenuCommand;
+  e.menu = MenuEvent{commandId};
+  QueueEvent(e, afterFrames);
+}
+
+void HeadlessBackend::QueueSimple(EventType type, std::uint64_t afterFrames) {
+  Event e;
+  e.type = type;
+  QueueEvent(e, afterFrames);
+}
+
+void HeadlessBackend::QueueMove(std::int32_t clientX, std::int32_t clientY, std::uint64_t afterFrames) {
+  Event e;
+  e.type = EventType::Moved;
+  e.window = WindowEvent{clientX, clientY};
+  QueueEvent(e, afterFrames);
 }
 
 void HeadlessBackend::PullAudio(std::uint32_t frames) {
@@ -73,7 +122,20 @@ bool HeadlessBackend::UpdateWindow(const WindowDesc& window) {
   return true;
 }
 
-void HeadlessBackend::ShowMessageBox(const std::string& text, const std::string&) { messageBoxes_.push_back(text); }
+void HeadlessBackend::SetMenu(const MenuDesc& menu) {
+  menu_ = menu;
+  ++menuUpdates_;
+}
+
+int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon) {
+  if (!windowAvailable_) return -1;
+  messageBoxes_.push_back(MessageBoxRecord{text, caption, buttons, icon});
+  if (messageBoxAnswers_.empty()) return 0;
+  const int answer = messageBoxAnswers_.front();
+  messageBoxAnswers_.pop_front();
+  return answer;
+}
 
 bool HeadlessBackend::PollEvent(Event& event) {
   if (events_.empty() || events_.front().dueFrame > framesPresented_) return false;

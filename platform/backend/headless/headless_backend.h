@@ -28,6 +28,14 @@ class HeadlessBackend : public Backend {
     std::uint32_t At(std::uint32_t x, std::uint32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
   };
 
+  // One message box the program showed.
+  struct MessageBoxRecord {
+    std::string text;
+    std::string caption;
+    MessageBoxButtons buttons = MessageBoxButtons::Ok;
+    MessageBoxIcon icon = MessageBoxIcon::None;
+  };
+
   HeadlessBackend();
 
   // --- set-up by the test --------------------------------------------------
@@ -42,11 +50,30 @@ class HeadlessBackend : public Backend {
   void AddJoystick(const JoystickInfo& info) { joysticks_.push_back(info); }
   // How many presented frames to keep (the oldest are dropped). Default 16.
   void SetFrameHistory(size_t count);
+  // Moves the virtual clock on by US at every read, so that a program that
+  // busy-waits on the clock (a frame pace, a tick-count loop) gets there.
+  // Default 0: the clock moves only when someone sleeps, waits or advances it.
+  void SetClockStepPerRead(std::uint64_t us) { clockStepPerRead_ = us; }
+  // Answers for the next message boxes, in order: the index of the button
+  // pressed. Without one queued, a box is answered with its first button.
+  void QueueMessageBoxAnswer(int button) { messageBoxAnswers_.push_back(button); }
 
   // --- driving -------------------------------------------------------------
   // Queues EVENT to be delivered once AFTER_FRAMES more frames have been
   // presented (0: at the next poll).
   void QueueEvent(const Event& event, std::uint64_t afterFrames = 0);
+  // Shorthands for the usual events. A key press is a key-down followed by
+  // its key-up in the same frame unless HOLD_FRAMES says how many frames the
+  // key stays down.
+  void QueueKeyDown(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames = 0);
+  void QueueKeyUp(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames = 0);
+  void QueueKeyPress(std::uint16_t virtualKey, std::uint16_t scanCode, std::uint64_t afterFrames = 0,
+                     std::uint64_t holdFrames = 0);
+  // The user opens the menu and chooses the item COMMAND_ID: the menu loop's
+  // enter and exit, then the command, as the real menu delivers them.
+  void QueueMenuChoice(std::uint32_t commandId, std::uint64_t afterFrames = 0);
+  void QueueSimple(EventType type, std::uint64_t afterFrames = 0);
+  void QueueMove(std::int32_t clientX, std::int32_t clientY, std::uint64_t afterFrames = 0);
   void AdvanceClock(std::uint64_t us) { nowUs_ += us; }
   // Pulls FRAMES frames of audio from the open source into the capture.
   void PullAudio(std::uint32_t frames);
@@ -63,7 +90,10 @@ class HeadlessBackend : public Backend {
   const MenuDesc& Menu() const { return menu_; }
   bool CursorVisible() const { return cursorVisible_; }
   bool ScreenSaverEnabled() const { return screenSaver_; }
-  const std::vector<std::string>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  int MenuUpdates() const { return menuUpdates_; }
+  int FrameRedraws() const { return frameRedraws_; }
+  int Raises() const { return raises_; }
   bool AudioOpen() const { return audioSource_ != nullptr; }
   const AudioFormat& OpenedAudioFormat() const { return audioFormat_; }
   const std::vector<std::int16_t>& CapturedAudio() const { return capturedAudio_; }
@@ -78,17 +108,24 @@ class HeadlessBackend : public Backend {
   bool SetDisplayMode(const DisplayMode& mode, bool fullScreen) override;
   void Present(const FrameView& frame) override;
   bool UpdateWindow(const WindowDesc& window) override;
-  void SetMenu(const MenuDesc& menu) override { menu_ = menu; }
+  void SetMenu(const MenuDesc& menu) override;
+  void RedrawFrame() override { ++frameRedraws_; }
+  void RaiseWindow() override { ++raises_; }
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
   void SetScreenSaverEnabled(bool enabled) override { screenSaver_ = enabled; }
-  void ShowMessageBox(const std::string& text, const std::string& caption) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons,
+                     MessageBoxIcon icon) override;
   bool PollEvent(Event& event) override;
   void WaitEvent(std::uint32_t timeoutMs) override;
   std::int32_t JoystickCount() const override { return static_cast<std::int32_t>(joysticks_.size()); }
   bool GetJoystickInfo(std::int32_t index, JoystickInfo& info) const override;
   bool OpenAudio(const AudioFormat& format, AudioSource* source) override;
   void CloseAudio() override { audioSource_ = nullptr; }
-  std::uint64_t NowMicroseconds() override { return nowUs_; }
+  std::uint64_t NowMicroseconds() override {
+    const std::uint64_t now = nowUs_;
+    nowUs_ += clockStepPerRead_;
+    return now;
+  }
   void SleepMicroseconds(std::uint64_t us) override { nowUs_ += us; }
   std::uint32_t RefreshRateHz() const override { return refreshHz_; }
 
@@ -113,9 +150,14 @@ class HeadlessBackend : public Backend {
   WindowDesc window_;
   int windowUpdates_ = 0;
   MenuDesc menu_;
+  int menuUpdates_ = 0;
+  int frameRedraws_ = 0;
+  int raises_ = 0;
   bool cursorVisible_ = true;
   bool screenSaver_ = true;
-  std::vector<std::string> messageBoxes_;
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::deque<int> messageBoxAnswers_;
+  std::uint64_t clockStepPerRead_ = 0;
 
   std::deque<Pending> events_;
   std::deque<Frame> frames_;
