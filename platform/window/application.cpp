@@ -41,8 +41,11 @@ void TApplication::Initialize() {
 void TApplication::FinishCreation(TForm* form) {
   form->Loaded();
   for (int i = 0; i < form->ComponentCount(); ++i) form->Components(i)->Loaded();
-  if (!mainForm_) mainForm_ = form;
   form->DoCreate();
+  if (!mainForm_) {
+    mainForm_ = form;
+    form->Handle();
+  }
 }
 
 void TForm::DoCreate() {
