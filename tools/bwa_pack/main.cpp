@@ -46,7 +46,7 @@ void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
   const std::string temporary = path + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) throw platform::EInOutError("cannot create \"" + temporary + "\": " + std::strerror(errno));
-  const bool written = std::fwrite(data, 1, size, file) == size;
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
   const int savedErrno = errno;
   if (std::fclose(file) != 0 || !written) {
     std::remove(temporary.c_str());
@@ -104,7 +104,7 @@ int Extract(const std::vector<std::string>& args) {
   const auto size = static_cast<std::size_t>(item->Size());
   if (args.size() == 3) {
     WriteWholeFile(args[2], item->Memory(), size);
-  } else if (std::fwrite(item->Memory(), 1, size, stdout) != size || std::fflush(stdout) != 0) {
+  } else if ((size != 0 && std::fwrite(item->Memory(), 1, size, stdout) != size) || std::fflush(stdout) != 0) {
     throw platform::EInOutError(std::string("cannot write to standard output: ") + std::strerror(errno));
   }
   return 0;
