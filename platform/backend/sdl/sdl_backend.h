@@ -1,0 +1,116 @@
+// The SDL2 back end: a real window with the menu bar drawn in it, full
+// screen as the desktop's own mode with the picture scaled to fit, keyboard,
+// mouse and joysticks, audio output and the clock.
+//
+// The emulated desktop is the real one: its size is the desktop mode, and the
+// window registry's client rectangle is the window's real client position
+// less the menu bar drawn at its top. A full-screen display mode is emulated:
+// DirectDraw reports it; the picture is scaled (nearest neighbour, aspect
+// kept, centred) onto a full-screen window in the desktop's own mode.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/backend/backend.h"
+#include "platform/backend/sdl/sdl_convert.h"
+#include "platform/backend/sdl/sdl_menu.h"
+
+namespace platform::sdl {
+
+class SdlBackend : public Backend {
+ public:
+  // Starts SDL's video. Returns null with ERROR set when there is no display.
+  static std::unique_ptr<SdlBackend> Create(std::string& error);
+  ~SdlBackend() override;
+
+  DisplayMode DesktopMode() const override { return desktop_; }
+  const std::vector<DisplayMode>& DisplayModes() const override { return modes_; }
+  std::uint64_t VideoMemoryBytes() const override { return 32u << 20; }
+  bool PrimaryHas3D() const override { return false; }
+  const std::vector<DriverInfo>& ExtraDrivers() const override { return drivers_; }
+  bool SetDisplayMode(const DisplayMode& mode, bool fullScreen) override;
+  void Present(const FrameView& frame) override;
+
+  bool UpdateWindow(const WindowDesc& window) override;
+  void SetMenu(const MenuDesc& menu) override;
+  void RedrawFrame() override { Render(); }
+  void RaiseWindow() override;
+  void SetCursorVisible(bool visible) override;
+  void SetScreenSaverEnabled(bool enabled) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons,
+                     MessageBoxIcon icon) override;
+
+  bool PollEvent(Event& event) override;
+  void WaitEvent(std::uint32_t timeoutMs) override;
+
+  std::int32_t JoystickCount() const override;
+  bool GetJoystickInfo(std::int32_t index, JoystickInfo& info) const override;
+
+  bool OpenAudio(const AudioFormat& format, AudioSource* source) override;
+  void CloseAudio() override;
+
+  std::uint64_t NowMicroseconds() override;
+  void SleepMicroseconds(std::uint64_t us) override;
+  std::uint32_t RefreshRateHz() const override;
+
+  bool FullScreen() const { return fullScreen_; }
+  // Converts and uploads FRAME into the picture texture without showing it
+  // (the part of Present the benchmark measures).
+  void Upload(const FrameView& frame);
+
+ private:
+  SdlBackend() = default;
+  bool Start(std::string& error);
+  bool MakeWindow(const WindowDesc& desc);
+  void ApplyWindowedGeometry();
+  int MenuHeight() const;
+  // Draws the last picture, the menu bar and the open menu, and shows them.
+  void Render();
+  SDL_Rect PictureRect() const;
+
+  // Events.
+  void Translate(const SDL_Event& e);
+  void TranslateWindowEvent(const SDL_WindowEvent& e);
+  void TranslateKey(const SDL_KeyboardEvent& e);
+  void TranslateMouse(const SDL_Event& e);
+  void Deliver(const MenuOutcome& outcome);
+  void Push(const Event& event);
+  void PushSimple(EventType type);
+  void ReportPosition();
+  static void AudioCallback(void* self, Uint8* stream, int length);
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* picture_ = nullptr;
+  int textureWidth_ = 0, textureHeight_ = 0;
+  int pictureWidth_ = 0, pictureHeight_ = 0;  // of the last frame
+  int pictureX_ = 0, pictureY_ = 0;           // its place in the client area
+  FrameConverter converter_;
+  MenuBar menu_;
+  bool menuFont_ = false;
+
+  DisplayMode desktop_{};
+  std::vector<DisplayMode> modes_;
+  std::vector<DriverInfo> drivers_;
+  DisplayMode shownMode_{};
+  bool fullScreen_ = false;
+  WindowDesc desc_;
+  bool haveDesc_ = false;
+
+  std::array<Event, 256> queue_{};
+  std::size_t queueHead_ = 0, queueCount_ = 0;
+
+  std::vector<SDL_Joystick*> joysticks_;
+  SDL_AudioDeviceID audio_ = 0;
+  AudioSource* audioSource_ = nullptr;
+  std::uint32_t audioChannels_ = 2;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace platform::sdl

@@ -1,0 +1,249 @@
+// SDL's events become the platform's: keys with their DirectInput and
+// virtual codes, the menu's loop and commands, focus, window changes, mouse
+// and joysticks. The menu takes its keys and clicks before the program.
+#include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/sdl_keys.h"
+
+namespace platform::sdl {
+
+void SdlBackend::Push(const Event& event) {
+  // A full queue drops the newest event rather than grow on the frame path.
+  if (queueCount_ == queue_.size()) return;
+  queue_[(queueHead_ + queueCount_) % queue_.size()] = event;
+  ++queueCount_;
+}
+
+void SdlBackend::PushSimple(EventType type) {
+  Event e;
+  e.type = type;
+  Push(e);
+}
+
+bool SdlBackend::PollEvent(Event& event) {
+  SDL_Event e;
+  while (queueCount_ == 0 && SDL_PollEvent(&e)) Translate(e);
+  if (queueCount_ == 0) return false;
+  event = queue_[queueHead_];
+  queueHead_ = (queueHead_ + 1) % queue_.size();
+  --queueCount_;
+  return true;
+}
+
+void SdlBackend::WaitEvent(std::uint32_t timeoutMs) {
+  if (queueCount_ > 0) return;
+  SDL_Event e;
+  if (SDL_WaitEventTimeout(&e, static_cast<int>(timeoutMs))) Translate(e);
+}
+
+void SdlBackend::Deliver(const MenuOutcome& outcome) {
+  if (outcome.opened) PushSimple(EventType::MenuLoopEnter);
+  if (outcome.closed) PushSimple(EventType::MenuLoopExit);
+  if (outcome.command) {
+    Event e;
+    e.type = EventType::MenuCommand;
+    e.menu = MenuEvent{outcome.command};
+    Push(e);
+  }
+  if (outcome.opened || outcome.closed) Render();
+}
+
+void SdlBackend::ReportPosition() {
+  if (!window_ || fullScreen_ || !haveDesc_) return;
+  // The window's place now, not the event's: a move we asked for may
+  // overtake the reports of earlier ones.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  y += MenuHeight();
+  if (x == desc_.client.left && y == desc_.client.top) return;
+  const LONG w = desc_.client.right - desc_.client.left, h = desc_.client.bottom - desc_.client.top;
+  desc_.client = RECT{x, y, x + w, y + h};
+  Event e;
+  e.type = EventType::Moved;
+  e.window = WindowEvent{x, y};
+  Push(e);
+}
+
+void SdlBackend::Translate(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      PushSimple(EventType::Close);
+      return;
+    case SDL_WINDOWEVENT:
+      TranslateWindowEvent(e.window);
+      return;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      TranslateKey(e.key);
+      return;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      TranslateMouse(e);
+      return;
+    case SDL_JOYAXISMOTION: {
+      Event out;
+      out.type = EventType::JoystickAxis;
+      out.joystick = JoystickEvent{e.jaxis.which, e.jaxis.axis, e.jaxis.value};
+      Push(out);
+      return;
+    }
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: {
+      Event out;
+      out.type = EventType::JoystickButton;
+      out.joystick = JoystickEvent{e.jbutton.which, e.jbutton.button, e.type == SDL_JOYBUTTONDOWN ? 1 : 0};
+      Push(out);
+      return;
+    }
+    case SDL_JOYDEVICEADDED: {
+      SDL_Joystick* j = SDL_JoystickOpen(e.jdevice.which);
+      if (!j) return;
+      for (SDL_Joystick* open : joysticks_) {
+        if (open == j) return;  // opened at start already
+      }
+      joysticks_.push_back(j);
+      Event out;
+      out.type = EventType::JoystickAdded;
+      out.joystick = JoystickEvent{static_cast<std::int32_t>(joysticks_.size() - 1), 0, 0};
+      Push(out);
+      return;
+    }
+    case SDL_JOYDEVICEREMOVED:
+      for (std::size_t i = 0; i < joysticks_.size(); ++i) {
+        if (SDL_JoystickInstanceID(joysticks_[i]) == e.jdevice.which) {
+          SDL_JoystickClose(joysticks_[i]);
+          joysticks_.erase(joysticks_.begin() + static_cast<std::ptrdiff_t>(i));
+          Event out;
+          out.type = EventType::JoystickRemoved;
+          out.joystick = JoystickEvent{static_cast<std::int32_t>(i), 0, 0};
+          Push(out);
+          return;
+        }
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      PushSimple(EventType::Close);
+      return;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      PushSimple(EventType::FocusGained);
+      return;
+    case SDL_WINDOWEVENT_FOCUS_LOST: {
+      MenuOutcome outcome;
+      menu_.Close(outcome);
+      Deliver(outcome);
+      PushSimple(EventType::FocusLost);
+      return;
+    }
+    case SDL_WINDOWEVENT_EXPOSED:
+      Render();
+      PushSimple(EventType::Expose);
+      return;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      Render();
+      return;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      if (!desc_.minimised) {
+        desc_.minimised = true;
+        PushSimple(EventType::Minimised);
+      }
+      return;
+    case SDL_WINDOWEVENT_RESTORED:
+      if (desc_.minimised) {
+        desc_.minimised = false;
+        PushSimple(EventType::Restored);
+      }
+      return;
+    case SDL_WINDOWEVENT_MOVED:
+      ReportPosition();
+      return;
+    default:
+      return;
+  }
+}
+
+void SdlBackend::TranslateKey(const SDL_KeyboardEvent& key) {
+  const bool down = key.type == SDL_KEYDOWN;
+  const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+  // Alt+Enter switches between window and full screen by choosing the menu
+  // item for the other mode, as if the user had.
+  if (down && alt && !key.repeat && !menu_.IsOpen() &&
+      (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER)) {
+    const std::uint32_t command = menu_.CommandFor(fullScreen_ ? MenuRole::WindowMode : MenuRole::FullScreenMode);
+    if (command) {
+      Deliver(MenuOutcome{true, true, command});
+      return;
+    }
+  }
+  MenuOutcome outcome;
+  if (menu_.HandleKey(key, outcome)) {
+    Deliver(outcome);
+    return;
+  }
+  const KeyCodes codes = MapKey(key.keysym.scancode, (key.keysym.mod & KMOD_NUM) != 0);
+  if (codes.virtualKey == 0 && codes.scanCode == 0) return;
+  Event e;
+  e.type = down ? EventType::KeyDown : EventType::KeyUp;
+  e.key = KeyEvent{codes.scanCode, codes.virtualKey, key.repeat != 0, (key.keysym.mod & KMOD_SHIFT) != 0,
+                   (key.keysym.mod & KMOD_CTRL) != 0, alt};
+  Push(e);
+}
+
+void SdlBackend::TranslateMouse(const SDL_Event& e) {
+  const SDL_Rect picture = PictureRect();
+  // Menu coordinates: the bar's top-left is the window's (window) or the
+  // picture's top edge (full screen).
+  const int menuX = fullScreen_ ? picture.x : 0;
+  Event out;
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      if (menu_.IsOpen()) {
+        menu_.HandleMotion(e.motion.x - menuX, e.motion.y);
+        Render();
+        return;
+      }
+      out.type = EventType::MouseMove;
+      out.mouse = MouseEvent{e.motion.x, e.motion.y, e.motion.xrel, e.motion.yrel, 0, 0};
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
+        MenuOutcome outcome;
+        const bool barShown = !fullScreen_ && MenuHeight() > 0;
+        if (menu_.HandleButton(e.button.x - menuX, e.button.y, barShown, outcome)) {
+          Deliver(outcome);
+          return;
+        }
+      }
+      if (menu_.IsOpen()) return;
+      out.type = e.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseButtonDown : EventType::MouseButtonUp;
+      const std::uint8_t button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;
+      out.mouse = MouseEvent{e.button.x, e.button.y, 0, 0, 0, button};
+      break;
+    }
+    case SDL_MOUSEWHEEL:
+      out.type = EventType::MouseWheel;
+      out.mouse = MouseEvent{0, 0, 0, 0, e.wheel.y * 120, 0};
+      break;
+    default:
+      return;
+  }
+  // Positions in the program's client coordinates: below the bar in a
+  // window, in the emulated mode's pixels in full screen.
+  if (fullScreen_ && picture.w > 0 && picture.h > 0) {
+    out.mouse.x = (out.mouse.x - picture.x) * static_cast<int>(shownMode_.width) / picture.w;
+    out.mouse.y = (out.mouse.y - picture.y) * static_cast<int>(shownMode_.height) / picture.h;
+  } else {
+    out.mouse.y -= MenuHeight();
+  }
+  Push(out);
+}
+
+}  // namespace platform::sdl
