@@ -1,0 +1,24 @@
+// Byte-exact encoders for the two file formats the game loads.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/make_assets/indexed_image.h"
+#include "tools/make_assets/palette.h"
+
+namespace assetgen {
+
+// An 8-bit BMP: 14-byte file header, 40-byte information header, a full
+// 256-entry colour table (colours-used 256), rows bottom-up, each padded to
+// a multiple of 4 bytes. The height is stored positive: the game's loader
+// reads it as unsigned and places rows bottom-up.
+std::vector<std::uint8_t> EncodeBmp8(const IndexedImage& image, const Palette& palette);
+
+constexpr int kSampleRate = 22050;
+
+// A RIFF WAVE file: a 16-byte PCM "fmt " chunk (mono, 16-bit, 22050 Hz) and
+// then the "data" chunk.
+std::vector<std::uint8_t> EncodeWav16Mono(const std::vector<std::int16_t>& samples);
+
+}  // namespace assetgen

@@ -1,0 +1,155 @@
+// The blocks: four sizes of bevelled tiles in four hues. Each colour carries
+// an emblem of the bullet pattern its smallest blocks release (an arrow for
+// the aimed line, a ring, a spiral, a spray of dots), so the bigger blocks
+// tell the player what is coming even without colour.
+#include <cstdlib>
+
+#include "tools/make_assets/int_math.h"
+#include "tools/make_assets/palette.h"
+#include "tools/make_assets/shape_table.h"
+#include "tools/make_assets/sprites.h"
+
+namespace assetgen {
+namespace {
+
+constexpr Ramp kBlockRamps[4] = {Ramp::Red, Ramp::Blue, Ramp::Green, Ramp::Gold};
+
+// Emblems on a 12 x 12 grid, scaled to the face of each size.
+const std::vector<std::string_view> kEmblems[4] = {
+    {
+        // aimed line: an arrow pointing down
+        "....####....",
+        "....####....",
+        "....####....",
+        "....####....",
+        "....####....",
+        "############",
+        ".##########.",
+        "..########..",
+        "...######...",
+        "....####....",
+        ".....##.....",
+        "............",
+    },
+    {
+        // ring
+        "....####....",
+        "..########..",
+        ".###....###.",
+        ".##......##.",
+        "##........##",
+        "##........##",
+        "##........##",
+        "##........##",
+        ".##......##.",
+        ".###....###.",
+        "..########..",
+        "....####....",
+    },
+    {
+        // spiral
+        "...######...",
+        ".###....###.",
+        ".##......##.",
+        "##...###..##",
+        "##..##.##.##",
+        "##..##..#.##",
+        "##..##..####",
+        "##...####.##",
+        ".##.......##",
+        ".###.....##.",
+        "...#######..",
+        "............",
+    },
+    {
+        // spray: a fan of dots
+        "##...##...##",
+        "##...##...##",
+        "............",
+        ".##..##..##.",
+        ".##..##..##.",
+        "............",
+        "..##.##.##..",
+        "..##.##.##..",
+        "............",
+        "...######...",
+        "...######...",
+        "............",
+    },
+};
+
+void DrawBlock(Cell& cell, int size, int colour) {
+  const Ramp ramp = kBlockRamps[colour];
+  const int bevel = size == 8 ? 1 : (size == 16 ? 2 : 3);
+  const int last = size - 1;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      int level;
+      if (x == 0 || y == 0 || x == last || y == last) {
+        level = 1;  // the dark rim that separates touching blocks
+      } else {
+        const int fromLeft = x - 1;
+        const int fromTop = y - 1;
+        const int fromRight = last - 1 - x;
+        const int fromBottom = last - 1 - y;
+        const bool topOrLeft = fromTop < bevel || fromLeft < bevel;
+        const bool bottomOrRight = fromBottom < bevel || fromRight < bevel;
+        if (topOrLeft && bottomOrRight) {
+          // The two bevel corners are split along their diagonal.
+          level = (fromTop + fromRight < fromBottom + fromLeft) == (fromTop < bevel) ? 13 : 5;
+          if (fromTop < bevel && fromLeft < bevel) level = 15;
+          if (fromBottom < bevel && fromRight < bevel) level = 4;
+        } else if (fromTop < bevel) {
+          level = fromTop == 0 ? 15 : 13;
+        } else if (fromLeft < bevel) {
+          level = fromLeft == 0 ? 14 : 12;
+        } else if (fromBottom < bevel) {
+          level = fromBottom == 0 ? 4 : 5;
+        } else if (fromRight < bevel) {
+          level = fromRight == 0 ? 5 : 6;
+        } else {
+          // Face: a gentle top-to-bottom gradient.
+          const int face = size - 2 - 2 * bevel;
+          level = 10 - (2 * (y - 1 - bevel)) / (face > 1 ? face - 1 : 1);
+        }
+      }
+      cell.Put(x, y, Shade(ramp, level));
+    }
+  }
+  if (size == 8) {
+    cell.Put(3, 3, Shade(ramp, 12));  // a glint on the tiny face
+    return;
+  }
+  // The emblem, engraved: dark where it is cut, a lit lip below-right.
+  const int face = size - 2 - 2 * bevel;
+  const int inset = size == 16 ? 0 : (size == 24 ? 1 : 2);
+  const int span = face - 2 * inset;
+  const int origin = 1 + bevel + inset;
+  const std::vector<std::string_view>& emblem = kEmblems[colour];
+  auto emblemAt = [&](int x, int y) {
+    if (x < 0 || y < 0 || x >= span || y >= span) return false;
+    const int ex = (x * 12) / span;
+    const int ey = (y * 12) / span;
+    return emblem[ey][ex] == '#';
+  };
+  for (int y = 0; y < span; ++y) {
+    for (int x = 0; x < span; ++x) {
+      if (emblemAt(x, y)) {
+        cell.Put(origin + x, origin + y, Shade(ramp, 6));
+      } else if (emblemAt(x - 1, y - 1)) {
+        cell.Put(origin + x, origin + y, Shade(ramp, 12));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void DrawBlocks(IndexedImage& sheet) {
+  for (int kind = 0; kind < 16; ++kind) {
+    Cell cell = ShapeCellOf(sheet, shape::kBlockFirst + kind);
+    DrawBlock(cell, 8 * (kind / 4 + 1), kind % 4);
+  }
+}
+
+}  // namespace assetgen
