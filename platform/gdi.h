@@ -220,9 +220,6 @@ constexpr int RC_GDI20_OUTPUT = 0x0010;
 constexpr int RC_PALETTE = 0x0100;
 
 // Raster operations
-constexpr DWORD SRCCOPY = 0x00CC0020;
-constexpr DWORD BLACKNESS = 0x00000042;
-constexpr DWORD WHITENESS = 0x00FF0062;
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 constexpr UINT GDI_ERROR = 0xFFFFFFFF;

@@ -22,6 +22,10 @@ using LPSTR = char*;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using HANDLE = void*;
+using LPDWORD = DWORD*;
+using LPLONG = LONG*;
+using LPBOOL = BOOL*;
 
 #ifndef TRUE
 #define TRUE 1
@@ -59,6 +63,8 @@ struct SIZE {
   LONG cx;
   LONG cy;
 };
+
+using LPSIZE = SIZE*;
 
 struct GUID {
   std::uint32_t Data1;
@@ -106,3 +112,9 @@ using LPPALETTEENTRY = PALETTEENTRY*;
 constexpr BYTE PC_RESERVED = 0x01;
 constexpr BYTE PC_EXPLICIT = 0x02;
 constexpr BYTE PC_NOCOLLAPSE = 0x04;
+
+// Raster operations: GDI's BitBlt takes them, and DirectDraw's DDBLTFX
+// carries one in dwROP.
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD BLACKNESS = 0x00000042;
+constexpr DWORD WHITENESS = 0x00FF0062;
