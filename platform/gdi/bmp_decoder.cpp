@@ -67,25 +67,29 @@ class ByteReader {
   std::int64_t end_ = 0;
 };
 
-// One colour channel of a 16 or 32-bit pixel, widened to 8 bits by scaling
-// (31 becomes 255, 16 becomes 132), so every mask width spans the full range.
+// One colour channel of a 16 or 32-bit pixel, widened to 8 bits by
+// repeating its top bits (5-bit 31 becomes 255, 16 becomes 132), as pixel
+// formats widen everywhere on the platform; channels wider than 8 bits keep
+// their top 8. A mask with gaps counts from its lowest to its highest bit.
 struct Channel {
   std::uint32_t mask = 0;
   int shift = 0;
-  std::uint32_t max = 0;
+  int width = 0;
 
   explicit Channel(std::uint32_t m) : mask(m) {
     if (m) {
       shift = std::countr_zero(m);
-      max = m >> shift;
+      width = std::bit_width(m >> shift);
     }
   }
 
   std::uint32_t Scale(std::uint32_t raw) const {
-    if (!max) return 0;
+    if (!width) return 0;
     const std::uint32_t v = (raw & mask) >> shift;
-    if (max == 255) return v;
-    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) * 255 + max / 2) / max);
+    if (width >= 8) return v >> (width - 8);
+    std::uint32_t wide = v << (8 - width);
+    for (int filled = width; filled < 8; filled += width) wide |= wide >> width;
+    return wide & 0xFF;
   }
 };
 

@@ -1,9 +1,9 @@
 // GDI's objects and the tables that hand out their handles.
 //
 // A handle is a slot number with the object's kind and a generation count
-// folded in, never a pointer: a stale, foreign or made-up handle finds no
-// object (or an object of another kind) and the call fails cleanly instead
-// of touching freed memory. Slots are reused, so GetDC/ReleaseDC and
+// folded in, never a pointer: a foreign or made-up handle finds no object,
+// and a stale one finds none until its slot has been reused 256 times, so
+// the call fails cleanly instead of touching freed memory. Slots are reused, so GetDC/ReleaseDC and
 // temporary memory DCs stop allocating once the tables have grown.
 #pragma once
 
@@ -69,7 +69,7 @@ struct DeviceContext {
   PixelView view{};          // surface DCs
 };
 
-// The handle of an object of kind TAG in table slot INDEX of generation GENERATION.
+// The kind of object a handle names, kept in its top bits.
 enum class HandleTag : std::uintptr_t { DeviceContext = 1, Palette = 2, Bitmap = 3 };
 
 template <typename T, HandleTag Tag>
@@ -112,19 +112,19 @@ class HandleTable {
     free_.push_back(index);
   }
 
+  // Frees every object but keeps counting generations, so that handles
+  // from before the clear do not find objects made after it.
   void Clear() {
-    slots_.clear();
     free_.clear();
-  }
-
-  template <typename F>
-  void ForEach(F&& f) {
-    for (std::uint32_t i = 0; i < slots_.size(); ++i)
-      if (slots_[i].used) f(reinterpret_cast<const void*>(Encode(i, slots_[i].generation)), slots_[i].value);
-  }
-
-  std::size_t Count() const {
-    return slots_.size() - free_.size();
+    for (std::uint32_t i = 0; i < slots_.size(); ++i) {
+      Slot& slot = slots_[i];
+      if (slot.used) {
+        slot.value = T{};
+        slot.used = false;
+        slot.generation = (slot.generation + 1) & kGenerationMask;
+      }
+    }
+    for (std::uint32_t i = static_cast<std::uint32_t>(slots_.size()); i-- > 0;) free_.push_back(i);
   }
 
  private:
