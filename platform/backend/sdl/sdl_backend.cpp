@@ -73,7 +73,11 @@ bool SdlBackend::MakeWindow(const WindowDesc& desc) {
                              SDL_WINDOW_HIDDEN);
   if (!window_) return false;
   // No vertical sync here: the program waits for the vertical blank itself.
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+  // The software renderer by default: the picture is small, and uploading
+  // it to a GPU texture through a software GL (as under Xvfb) costs more
+  // than the whole software path. SDL_RENDER_DRIVER still chooses another.
+  SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
+  renderer_ = SDL_CreateRenderer(window_, -1, 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) {
     SDL_DestroyWindow(window_);
@@ -231,6 +235,15 @@ void SdlBackend::Upload(const FrameView& frame) {
 void SdlBackend::Present(const FrameView& frame) {
   Upload(frame);
   Render();
+}
+
+std::uint32_t SdlBackend::ReadBackPixel(int x, int y) {
+  if (!renderer_) return 0;
+  Render();
+  std::uint32_t pixel = 0;
+  const SDL_Rect one{x, y, 1, 1};
+  if (SDL_RenderReadPixels(renderer_, &one, SDL_PIXELFORMAT_RGB888, &pixel, 4) != 0) return 0;
+  return pixel & 0xFFFFFF;
 }
 
 SDL_Rect SdlBackend::PictureRect() const {

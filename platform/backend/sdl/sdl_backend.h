@@ -63,6 +63,9 @@ class SdlBackend : public Backend {
   // Converts and uploads FRAME into the picture texture without showing it
   // (the part of Present the benchmark measures).
   void Upload(const FrameView& frame);
+  // The colour (0x00RRGGBB) of the window's pixel (X, Y) as last shown,
+  // menu bar included; for tests.
+  std::uint32_t ReadBackPixel(int x, int y);
 
  private:
   SdlBackend() = default;

@@ -1,0 +1,139 @@
+// Cost of showing one 640 x 480 frame through the SDL back end.
+//
+//   Convert8        palette conversion only, into plain memory
+//   Upload8/32      conversion straight into the locked streaming texture
+//                   (the present cost the back end adds per frame)
+//   SdlBlitUpload8  SDL's own way: blit the 8-bit surface through its palette
+//                   to a 32-bit surface, then SDL_UpdateTexture
+//   Present8        the whole present, drawing and showing included
+//
+// Needs a display; without DISPLAY it uses SDL's offscreen driver.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/backend/sdl/sdl_backend.h"
+
+namespace {
+
+using platform::FrameView;
+constexpr int kWidth = 640, kHeight = 480;
+
+struct Fixture {
+  std::unique_ptr<platform::sdl::SdlBackend> backend;
+  std::vector<std::uint8_t> indexed = std::vector<std::uint8_t>(kWidth * kHeight);
+  std::vector<std::uint32_t> xrgb = std::vector<std::uint32_t>(kWidth * kHeight);
+  PALETTEENTRY palette[256];
+
+  Fixture() {
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+      indexed[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7) ^ (i >> 9));
+      xrgb[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    }
+    for (int i = 0; i < 256; ++i) palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
+    if (!std::getenv("DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::string error;
+    backend = platform::sdl::SdlBackend::Create(error);
+    if (!backend) {
+      std::fprintf(stderr, "present_bench: no display (%s)\n", error.c_str());
+      std::exit(1);
+    }
+    platform::WindowDesc desc;
+    desc.caption = "present_bench";
+    desc.client = RECT{0, 0, kWidth, kHeight};
+    desc.visible = true;
+    backend->UpdateWindow(desc);
+  }
+
+  FrameView Frame8() const {
+    FrameView f;
+    f.pixels = indexed.data();
+    f.pitch = kWidth;
+    f.width = kWidth;
+    f.height = kHeight;
+    f.bitsPerPixel = 8;
+    f.palette = palette;
+    return f;
+  }
+  FrameView Frame32() const {
+    FrameView f;
+    f.pixels = reinterpret_cast<const std::uint8_t*>(xrgb.data());
+    f.pitch = kWidth * 4;
+    f.width = kWidth;
+    f.height = kHeight;
+    f.bitsPerPixel = 32;
+    f.redMask = 0xFF0000;
+    f.greenMask = 0xFF00;
+    f.blueMask = 0xFF;
+    return f;
+  }
+};
+
+Fixture& Get() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void Convert8(benchmark::State& state) {
+  auto& f = Get();
+  platform::sdl::FrameConverter converter;
+  std::vector<std::uint32_t> out(kWidth * kHeight);
+  const FrameView frame = f.Frame8();
+  for (auto _ : state) {
+    converter.Convert(frame, reinterpret_cast<std::uint8_t*>(out.data()), kWidth * 4);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(Convert8)->Unit(benchmark::kMicrosecond);
+
+void Upload8(benchmark::State& state) {
+  auto& f = Get();
+  const FrameView frame = f.Frame8();
+  for (auto _ : state) f.backend->Upload(frame);
+}
+BENCHMARK(Upload8)->Unit(benchmark::kMicrosecond);
+
+void Upload32(benchmark::State& state) {
+  auto& f = Get();
+  const FrameView frame = f.Frame32();
+  for (auto _ : state) f.backend->Upload(frame);
+}
+BENCHMARK(Upload32)->Unit(benchmark::kMicrosecond);
+
+void SdlBlitUpload8(benchmark::State& state) {
+  auto& f = Get();
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(f.indexed.data(), kWidth, kHeight, 8, kWidth,
+                                                        SDL_PIXELFORMAT_INDEX8);
+  SDL_Color colors[256];
+  for (int i = 0; i < 256; ++i) colors[i] = SDL_Color{f.palette[i].peRed, f.palette[i].peGreen, f.palette[i].peBlue, 255};
+  SDL_SetPaletteColors(src->format->palette, colors, 0, 256);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
+  SDL_Window* window = SDL_CreateWindow("sdl", 0, 0, kWidth, kHeight, SDL_WINDOW_HIDDEN);
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
+  SDL_Texture* texture =
+      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+  for (auto _ : state) {
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+    SDL_UpdateTexture(texture, nullptr, dst->pixels, dst->pitch);
+  }
+  SDL_DestroyTexture(texture);
+  SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(window);
+  SDL_FreeSurface(dst);
+  SDL_FreeSurface(src);
+}
+BENCHMARK(SdlBlitUpload8)->Unit(benchmark::kMicrosecond);
+
+void Present8(benchmark::State& state) {
+  auto& f = Get();
+  const FrameView frame = f.Frame8();
+  for (auto _ : state) f.backend->Present(frame);
+}
+BENCHMARK(Present8)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
