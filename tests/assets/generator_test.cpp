@@ -44,15 +44,6 @@ TEST(IntMath, Atan2FindsTheDirectionInEveryQuadrant) {
   }
 }
 
-TEST(IntMath, IntegerSquareRootIsTheFloor) {
-  for (std::uint64_t n : {0ull, 1ull, 2ull, 3ull, 4ull, 99ull, 100ull, 101ull, 65535ull, 65536ull}) {
-    const auto r = ISqrt(n);
-    EXPECT_LE(static_cast<std::uint64_t>(r) * r, n);
-    EXPECT_GT(static_cast<std::uint64_t>(r + 1) * (r + 1), n);
-  }
-  EXPECT_EQ(ISqrt(0xFFFFFFFE00000001ull), 0xFFFFFFFFu);
-}
-
 TEST(IntMath, DivRoundRoundsHalvesAwayFromZero) {
   EXPECT_EQ(DivRound(5, 2), 3);
   EXPECT_EQ(DivRound(-5, 2), -3);
@@ -68,8 +59,6 @@ TEST(IntMath, RandomNumbersRepeatFromTheSameSeedAndStayInRange) {
   bool zeroMoves = false;
   for (int i = 0; i < 1000; ++i) {
     EXPECT_EQ(a.Next(), b.Next());
-    EXPECT_LT(a.Below(7), 7u);
-    b.Below(7);
     const std::int32_t s = a.Signed16();
     b.Signed16();
     EXPECT_GE(s, -32768);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "tools/make_assets/file_formats.h"
 #include "tools/make_assets/palette.h"
@@ -33,12 +34,16 @@ bool WriteFiles(const std::string& folder, const std::vector<AssetFile>& files, 
       error = path + ": cannot create: " + std::strerror(errno);
       return false;
     }
-    const std::size_t written = std::fwrite(file.bytes.data(), 1, file.bytes.size(), out);
+    // fwrite may not be handed the null data pointer of an empty file.
+    errno = 0;
+    const std::size_t written =
+        file.bytes.empty() ? 0 : std::fwrite(file.bytes.data(), 1, file.bytes.size(), out);
     const bool flushed = std::fflush(out) == 0;
-    const int savedErrno = errno;
+    const int writeErrno = errno;
     const bool closed = std::fclose(out) == 0;
     if (written != file.bytes.size() || !flushed || !closed) {
-      error = path + ": write failed: " + std::strerror(savedErrno != 0 ? savedErrno : errno);
+      const int cause = writeErrno != 0 ? writeErrno : errno;
+      error = path + ": write failed" + (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string());
       return false;
     }
   }

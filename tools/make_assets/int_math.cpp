@@ -57,22 +57,6 @@ std::int32_t Atan2Turn(std::int64_t y, std::int64_t x) {
   return a % kFullTurn;
 }
 
-std::uint32_t ISqrt(std::uint64_t v) {
-  std::uint64_t result = 0;
-  std::uint64_t bit = std::uint64_t{1} << 62;
-  while (bit > v) bit >>= 2;
-  while (bit != 0) {
-    if (v >= result + bit) {
-      v -= result + bit;
-      result = (result >> 1) + bit;
-    } else {
-      result >>= 1;
-    }
-    bit >>= 2;
-  }
-  return static_cast<std::uint32_t>(result);
-}
-
 std::int64_t DivRound(std::int64_t num, std::int64_t den) {
   if (den < 0) {
     num = -num;

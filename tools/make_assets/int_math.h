@@ -20,9 +20,6 @@ std::int32_t CosQ15(std::int32_t angle);
 // 0 for (0, 0).
 std::int32_t Atan2Turn(std::int64_t y, std::int64_t x);
 
-// floor(sqrt(v)).
-std::uint32_t ISqrt(std::uint64_t v);
-
 // Division rounding half away from zero.
 std::int64_t DivRound(std::int64_t num, std::int64_t den);
 
@@ -31,8 +28,6 @@ class Rng {
  public:
   explicit Rng(std::uint32_t seed) : state_(seed == 0 ? 0x9E3779B9u : seed) {}
   std::uint32_t Next();
-  // A value in [0, n) for n >= 1.
-  std::uint32_t Below(std::uint32_t n) { return Next() % n; }
   // A value in [-32768, 32767].
   std::int32_t Signed16() { return static_cast<std::int32_t>(Next() >> 16) - 32768; }
 

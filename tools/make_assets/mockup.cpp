@@ -134,14 +134,19 @@ IndexedImage LaserScreen() {
   Screen screen;
   const int playerX = 312;
   const int playerY = 360;
+  // The beams run from the top of the screen down to the ship, over the
+  // blocks (they sit in lower sprite entries, which draw on top); the
+  // sparks draw over the beams.
   screen.Draw(shape::kPlayer, playerX, playerY);
   for (int i = 0; i < 7; ++i) screen.Draw(shape::kBlockFirst + 12 + i % 4, RowX(32, 7, 16, i), 120);
+  for (int i = 0; i < 5; ++i) screen.Draw(shape::kBlockFirst + 4 + i % 4, RowX(16, 5, 40, i), 200);
   for (int i = 0; i < 2; ++i) {
-    screen.Draw(shape::kLaserBeamFirst + 1 + i, playerX + 8 * i, 152, playerY - 152);
+    screen.Draw(shape::kLaserBeamFirst + 1 + i, playerX + 8 * i, 0, playerY);
     screen.Draw(shape::kLaserMuzzleFirst + 1 + i, playerX + 8 * i, playerY);
   }
-  screen.Draw(shape::kLaserSparkFirst + 1, playerX - 2, 144);
-  screen.Draw(shape::kLaserSparkFirst, playerX + 6, 140);
+  screen.Draw(shape::kLaserSparkFirst + 1, playerX - 4, 128);
+  screen.Draw(shape::kLaserSparkFirst, playerX + 4, 130);
+  screen.Draw(shape::kLaserSparkFirst + 2, playerX, 200);
   screen.Text(0, 0, "88200", shape::kLargeDigitFirst, 16);
   screen.Text(0, 32, ":1100", shape::kSmallDigitFirst, 8, ':', shape::kSeparator);
   screen.Text(0, 40, "6:", shape::kComboDigitFirst, 8, ':', shape::kComboLabel);

@@ -2,7 +2,6 @@
 // extruded depth, outlined, over a laser streak.
 #include <cstdlib>
 
-#include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
 #include "tools/make_assets/shape_table.h"
 #include "tools/make_assets/sheets.h"

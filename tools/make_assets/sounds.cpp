@@ -42,6 +42,7 @@ Mix MakeBlast(const Blast& b) {
     const std::int64_t v = (n * noiseEnv.Next() >> 15) + ((t * thumpEnv.Next() >> 15) * b.thumpGainQ8 >> 8);
     out[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v);
   }
+  ApplyRamps(out, Ms(1), Ms(25));
   return out;
 }
 
@@ -49,7 +50,6 @@ Mix MakeBlast(const Blast& b) {
 // opens and closes with short ramps, so notes can follow one another
 // without a click.
 Mix MakeTone(int length, std::int64_t fromMHz, std::int64_t toMHz, int halfLife, int harmonicsQ8) {
-  const int ramp = Ms(2);
   Mix out(static_cast<std::size_t>(length));
   Oscillator fundamental;
   Oscillator third;
@@ -60,11 +60,9 @@ Mix MakeTone(int length, std::int64_t fromMHz, std::int64_t toMHz, int halfLife,
     std::int64_t v = fundamental.Next(f);
     v += (static_cast<std::int64_t>(third.Next(3 * f)) * harmonicsQ8 / 3) >> 8;
     v += (static_cast<std::int64_t>(fifth.Next(5 * f)) * harmonicsQ8 / 5) >> 8;
-    v = v * env.Next() >> 15;
-    if (i < ramp) v = v * i / ramp;
-    if (length - 1 - i < ramp) v = v * (length - 1 - i) / ramp;
-    out[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v);
+    out[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v * env.Next() >> 15);
   }
+  ApplyRamps(out, Ms(2), Ms(2));
   return out;
 }
 
@@ -93,6 +91,7 @@ std::vector<std::int16_t> PlayerHit() {
     v = v > 16000 ? 16000 : (v < -16000 ? -16000 : v);  // squared off for an electronic edge
     whine[i] = static_cast<std::int32_t>(v * env.Next() >> 15);
   }
+  ApplyRamps(whine, Ms(5), Ms(120));
   MixInto(mix, whine, Ms(60), 150);
   return Finish(mix, kExplosionPeak, Ms(2), Ms(150));
 }
@@ -113,6 +112,7 @@ std::vector<std::int16_t> FinalExplosion() {
     const std::int64_t n = lowB.Next(lowA.Next(noise.Next(4), 220), 220);
     rumble[i] = static_cast<std::int32_t>(n * env.Next() >> 15);
   }
+  ApplyRamps(rumble, Ms(10), Ms(200));
   MixInto(mix, rumble, 0, 600);
   return Finish(mix, kExplosionPeak, Ms(2), Ms(220));
 }

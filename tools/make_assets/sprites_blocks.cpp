@@ -2,9 +2,9 @@
 // an emblem of the bullet pattern its smallest blocks release (an arrow for
 // the aimed line, a ring, a spiral, a spray of dots), so the bigger blocks
 // tell the player what is coming even without colour.
-#include <cstdlib>
+#include <string_view>
+#include <vector>
 
-#include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
 #include "tools/make_assets/shape_table.h"
 #include "tools/make_assets/sprites.h"
@@ -14,8 +14,16 @@ namespace {
 
 constexpr Ramp kBlockRamps[4] = {Ramp::Red, Ramp::Blue, Ramp::Green, Ramp::Gold};
 
-// Emblems on a 12 x 12 grid, scaled to the face of each size.
-const std::vector<std::string_view> kEmblems[4] = {
+// Emblems in two sizes: 8 x 8 for the 16-pixel blocks (and doubled for
+// the 32-pixel ones), 12 x 12 for the 24-pixel ones.
+const std::vector<std::string_view> kSmallEmblems[4] = {
+    {"..####..", "..####..", "..####..", "########", ".######.", "..####..", "...##...", "........"},
+    {"..####..", ".##..##.", "##....##", "#......#", "#......#", "##....##", ".##..##.", "..####.."},
+    {"########", ".......#", ".#####.#", ".#...#.#", ".#.#.#.#", ".#.###.#", ".#.....#", ".#######"},
+    {"...##...", "...##...", "........", ".##..##.", ".##..##.", "........", "##.##.##", "##.##.##"},
+};
+
+const std::vector<std::string_view> kLargeEmblems[4] = {
     {
         // aimed line: an arrow pointing down
         "....####....",
@@ -48,32 +56,32 @@ const std::vector<std::string_view> kEmblems[4] = {
     },
     {
         // spiral
-        "...######...",
-        ".###....###.",
-        ".##......##.",
-        "##...###..##",
-        "##..##.##.##",
-        "##..##..#.##",
-        "##..##..####",
-        "##...####.##",
-        ".##.......##",
-        ".###.....##.",
-        "...#######..",
-        "............",
+        "############",
+        "...........#",
+        ".#########.#",
+        ".#.......#.#",
+        ".#.#####.#.#",
+        ".#.#...#.#.#",
+        ".#.#.#.#.#.#",
+        ".#.#.###.#.#",
+        ".#.#.....#.#",
+        ".#.#######.#",
+        ".#.........#",
+        ".###########",
     },
     {
-        // spray: a fan of dots
-        "##...##...##",
-        "##...##...##",
+        // spray: a widening fan of dots
+        ".....##.....",
+        ".....##.....",
+        "............",
+        "...##..##...",
+        "...##..##...",
         "............",
         ".##..##..##.",
         ".##..##..##.",
         "............",
-        "..##.##.##..",
-        "..##.##.##..",
-        "............",
-        "...######...",
-        "...######...",
+        "##.##..##.##",
+        "##.##..##.##",
         "............",
     },
 };
@@ -121,21 +129,19 @@ void DrawBlock(Cell& cell, int size, int colour) {
     return;
   }
   // The emblem, engraved: dark where it is cut, a lit lip below-right.
-  const int face = size - 2 - 2 * bevel;
-  const int inset = size == 16 ? 0 : (size == 24 ? 1 : 2);
-  const int span = face - 2 * inset;
-  const int origin = 1 + bevel + inset;
-  const std::vector<std::string_view>& emblem = kEmblems[colour];
+  const bool large = size == 24;
+  const std::vector<std::string_view>& emblem = large ? kLargeEmblems[colour] : kSmallEmblems[colour];
+  const int grid = large ? 12 : 8;
+  const int scale = size == 32 ? 2 : 1;
+  const int origin = (size - grid * scale) / 2;
   auto emblemAt = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= span || y >= span) return false;
-    const int ex = (x * 12) / span;
-    const int ey = (y * 12) / span;
-    return emblem[ey][ex] == '#';
+    if (x < 0 || y < 0 || x >= grid * scale || y >= grid * scale) return false;
+    return emblem[y / scale][x / scale] == '#';
   };
-  for (int y = 0; y < span; ++y) {
-    for (int x = 0; x < span; ++x) {
+  for (int y = 0; y < grid * scale; ++y) {
+    for (int x = 0; x < grid * scale; ++x) {
       if (emblemAt(x, y)) {
-        cell.Put(origin + x, origin + y, Shade(ramp, 6));
+        cell.Put(origin + x, origin + y, Shade(ramp, 5));
       } else if (emblemAt(x - 1, y - 1)) {
         cell.Put(origin + x, origin + y, Shade(ramp, 12));
       }

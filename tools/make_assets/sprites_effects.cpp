@@ -98,7 +98,7 @@ void DrawPlayerShots(IndexedImage& sheet) {
         } else if (e <= 10) {
           level = 10;
         } else if (e <= 26) {
-          level = 6;
+          level = 4;
         } else {
           continue;
         }

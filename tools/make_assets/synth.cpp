@@ -58,6 +58,17 @@ void MixInto(Mix& dst, const Mix& src, int at, int gainQ8) {
   }
 }
 
+void ApplyRamps(Mix& mix, int attack, int release) {
+  const auto n = static_cast<std::int64_t>(mix.size());
+  for (std::int64_t i = 0; i < n; ++i) {
+    std::int64_t v = mix[static_cast<std::size_t>(i)];
+    if (i < attack) v = v * i / attack;
+    const std::int64_t fromEnd = n - 1 - i;
+    if (fromEnd < release) v = v * fromEnd / release;
+    mix[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v);
+  }
+}
+
 std::vector<std::int16_t> Finish(const Mix& mix, int peak, int fadeIn, int fadeOut) {
   std::int64_t loudest = 1;
   for (std::int32_t s : mix) loudest = std::max<std::int64_t>(loudest, s < 0 ? -static_cast<std::int64_t>(s) : s);

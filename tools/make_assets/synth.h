@@ -63,6 +63,10 @@ std::int64_t Lerp(std::int64_t a, std::int64_t b, std::int64_t pos, std::int64_t
 // Adds SRC into DST from sample AT on, scaled by GAIN (Q8).
 void MixInto(Mix& dst, const Mix& src, int at, int gainQ8);
 
+// Ramps the first ATTACK samples up from silence and the last RELEASE
+// samples down to it, so a layer starts and stops without a click.
+void ApplyRamps(Mix& mix, int attack, int release);
+
 // Scales the peak to PEAK, fades the first FADE_IN and last FADE_OUT samples
 // to silence (the first and last sample are exactly 0) and converts.
 std::vector<std::int16_t> Finish(const Mix& mix, int peak, int fadeIn, int fadeOut);
