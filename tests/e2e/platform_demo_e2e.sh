@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The platform demo in a real X server: its window shows the colour-keyed
+# pattern at 640 x 480 below the menu bar; the menu, driven by the keyboard,
+# switches to full screen (the picture scaled to the whole screen) and back;
+# closing the window ends the program with status 0.
+#   platform_demo_e2e.sh PROGRAM OUTPUT_DIR
+set -euo pipefail
+program=$(realpath "$1")
+out=${2:-$(mktemp -d)}
+mkdir -p "$out"
+
+# Without an X server, run again inside one of our own.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# A window manager: full screen and focus need one. Ours only: the test may
+# share a server with nothing else.
+HOME=$out jwm >"$out/jwm.log" 2>&1 &
+pids+=($!)
+sleep 1
+
+(cd "$out" && exec "$program") >"$out/demo.log" 2>&1 &
+demo=$!
+pids+=($demo)
+
+wid=""
+for _ in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --pid "$demo" 2>/dev/null | head -n1 || true)
+  [ -n "$wid" ] && break
+  kill -0 "$demo" 2>/dev/null || fail "the demo exited early: $(cat "$out/demo.log")"
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window for the demo"
+
+read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+
+geometry() {  # sets X Y WIDTH HEIGHT of the demo's window (its client area, absolute)
+  local info
+  info=$(xwininfo -id "$wid")
+  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
+  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+
+# The colour of screen pixel (x, y) in SHOT as RRGGBB.
+pixel() {
+  convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr "A-F" "a-f"
+}
+
+expect_pixel() {  # shot x y colour what
+  local got
+  got=$(pixel "$1" "$2" "$3")
+  [ "$got" = "$4" ] || fail "$5: pixel ($2, $3) is $got, expected $4 (see $1)"
+}
+
+shot() {
+  sleep 0.5
+  import -window root "$out/$1.png"
+}
+
+# Holds keys down long enough for the program to see them.
+press() {
+  xdotool keydown --delay 100 "$1"
+  sleep 0.15
+  xdotool keyup --delay 100 "$1"
+  sleep 0.3
+}
+
+focus() {
+  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+  sleep 0.3
+}
+
+# The pattern in the client area at (cx, cy) + client coordinates, scaled by
+# num/den: the red frame and a yellow cell of the still sprite at (8, 8), and
+# a transparent cell that shows the dark blue background through it.
+check_pattern() {  # shot left top num den what
+  local s=$1 l=$2 t=$3 n=$4 d=$5
+  expect_pixel "$s" $((l + 12 * n / d)) $((t + 12 * n / d)) ff0000 "$6: sprite frame"
+  expect_pixel "$s" $((l + 28 * n / d)) $((t + 28 * n / d)) ffff00 "$6: yellow cell"
+  expect_pixel "$s" $((l + 36 * n / d)) $((t + 28 * n / d)) 000040 "$6: transparent cell"
+  expect_pixel "$s" $((l + 600 * n / d)) $((t + 20 * n / d)) 000040 "$6: background"
+}
+
+check_window() {  # what
+  geometry
+  [ "$WIDTH" -eq 640 ] && [ "$HEIGHT" -eq 500 ] || fail "$1: window is ${WIDTH}x${HEIGHT}, expected 640x500"
+  shot "$1"
+  expect_pixel "$out/$1.png" $((X + 600)) $((Y + 5)) d4d0c8 "$1: menu bar"
+  check_pattern "$out/$1.png" "$X" $((Y + 20)) 1 1 "$1"
+}
+
+sleep 1
+focus
+check_window window
+
+# Screen mode → full screen, with the keyboard.
+press alt+s
+press f
+sleep 1.5
+geometry
+[ "$WIDTH" -eq "$screen_w" ] && [ "$HEIGHT" -eq "$screen_h" ] ||
+  fail "full screen: window is ${WIDTH}x${HEIGHT} at $X,$Y, expected ${screen_w}x${screen_h}"
+shot fullscreen
+# The 640 x 480 picture scaled to fit, aspect kept, centred.
+pw=$screen_w
+ph=$((screen_w * 480 / 640))
+if [ "$ph" -gt "$screen_h" ]; then
+  ph=$screen_h
+  pw=$((screen_h * 640 / 480))
+fi
+left=$(((screen_w - pw) / 2))
+top=$(((screen_h - ph) / 2))
+check_pattern "$out/fullscreen.png" "$left" "$top" "$pw" 640 "full screen"
+if [ "$top" -gt 0 ]; then
+  expect_pixel "$out/fullscreen.png" 5 $((top / 2)) 000000 "full screen: letterbox"
+fi
+
+# The menu shows over the full-screen picture while it is open; then back
+# to the window.
+focus
+press alt+s
+shot fullscreen-menu
+expect_pixel "$out/fullscreen-menu.png" $((left + 600)) 5 d4d0c8 "full screen: menu bar"
+press w
+sleep 1.5
+check_window window-again
+
+# Closing the window ends the program.
+focus
+xdotool key --delay 100 alt+F4 || true
+for _ in $(seq 50); do
+  kill -0 "$demo" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$demo" 2>/dev/null; then
+  fail "the demo did not end when its window was closed"
+fi
+wait "$demo" && status=0 || status=$?
+[ "$status" -eq 0 ] || fail "the demo ended with status $status: $(cat "$out/demo.log")"
+echo "PASS: screenshots in $out"
