@@ -26,11 +26,6 @@
 #define CALLBACK
 #endif
 
-using HANDLE = void*;
-using LPDWORD = DWORD*;
-using LPLONG = LONG*;
-using LPBOOL = BOOL*;
-
 #ifndef BRIN_LARGE_INTEGER_DEFINED
 #define BRIN_LARGE_INTEGER_DEFINED
 union LARGE_INTEGER {
@@ -392,7 +387,7 @@ constexpr DWORD DDBLTFX_ROTATE90 = 0x00000040;
 constexpr DWORD DDBLTFX_ZBUFFERRANGE = 0x00000080;
 constexpr DWORD DDBLTFX_ZBUFFERBASEDEST = 0x00000100;
 
-// Raster operations DDBLT_ROP understands (DDBLTFX::dwROP).
+// DDBLT_ROP understands SRCCOPY, BLACKNESS and WHITENESS (platform/types.h).
 
 // --- BltFast ---------------------------------------------------------------------------------
 constexpr DWORD DDBLTFAST_NOCOLORKEY = 0x00000000;
