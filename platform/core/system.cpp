@@ -42,7 +42,14 @@ Backend& CurrentBackend() {
   return *State().backend;
 }
 
-DisplayMode CurrentDisplayMode() { return State().mode; }
+DisplayMode CurrentDisplayMode() {
+  // Without a mode of a program's in force the screen is the desktop, which
+  // the back end may report differently over time (a test sets it, a user
+  // changes it).
+  const auto& s = State();
+  if (!s.modeChanged && s.backend) return s.backend->DesktopMode();
+  return s.mode;
+}
 bool DisplayModeChanged() { return State().modeChanged; }
 
 bool ChangeDisplayMode(const DisplayMode& mode) {

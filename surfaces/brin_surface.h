@@ -1,0 +1,82 @@
+// Surfaces: a DirectDraw surface with everything the library needs to use
+// it — its size, a cached description, its source colour key, a clip
+// rectangle and a breakdown of its pixel format into channel masks.
+//
+// TBrinGenSurface wraps any surface (the display uses it for the primary
+// surface and the back buffer) and carries every drawing, pixel and loading
+// operation. TBrinSurface is the off-screen surface an application makes: it
+// asks for memory where the display's SurfaceLocation says, enters the
+// display's surface list so that it survives losses and mode switches, and
+// remembers where its bitmap came from so it can be loaded again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/ddraw.h"
+
+class TBrin;
+
+// Rectangles of the library: left, top, right, bottom; right and bottom exclusive.
+using TRect = RECT;
+inline TRect Rect(LONG left, LONG top, LONG right, LONG bottom) { return TRect{left, top, right, bottom}; }
+// Swaps Left/Right and Top/Bottom where they are the wrong way round.
+TRect NormalizeRect(const TRect& rect);
+
+class TBrinGenSurface {
+ public:
+  // Wraps SURFACE (may be null) of OWNER; does not take ownership of it.
+  TBrinGenSurface(TBrin* Owner, IDirectDrawSurface7* DDSurface, std::int32_t Width, std::int32_t Height);
+  virtual ~TBrinGenSurface() = default;
+  TBrinGenSurface(const TBrinGenSurface&) = delete;
+  TBrinGenSurface& operator=(const TBrinGenSurface&) = delete;
+
+  IDirectDrawSurface7* DDSurface = nullptr;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  DDSURFACEDESC2 Description{};
+  TBrin* Owner = nullptr;
+  std::uint32_t ColorKey = 0;
+  TRect ClipRect{};
+  bool UseClipRect = false;
+  std::uint32_t AMask = 0, RMask = 0, GMask = 0, BMask = 0;
+  std::uint32_t ALoss = 0, RLoss = 0, GLoss = 0, BLoss = 0;
+  std::uint32_t AShift = 0, RShift = 0, GShift = 0, BShift = 0;
+
+  HRESULT SetColorKey(std::uint32_t Key);
+  std::uint32_t ColorMatch(COLORREF Color);
+  std::uint32_t GetPixel(std::int32_t X, std::int32_t Y);
+  std::uint32_t MakePixel(std::uint8_t A, std::uint8_t R, std::uint8_t G, std::uint8_t B) const;
+  void AnalysePixelFormat(const DDPIXELFORMAT& Format);
+  bool IsLost();
+  void Restore();
+  void RefreshDescription();
+
+  // Clipped blits onto DEST; 0 means drawn or wholly clipped away. The
+  // caller's rectangles are never changed.
+  static HRESULT Draw(TBrinGenSurface* Dest, TBrinGenSurface* Src, const TRect& DestRect, const TRect& SrcRect,
+                      DWORD Flags, DDBLTFX& Fx);
+  static HRESULT DrawFast(TBrinGenSurface* Dest, TBrinGenSurface* Src, std::int32_t X, std::int32_t Y,
+                          const TRect& SrcRect, DWORD Flags);
+  // Draw and DrawFast onto the back buffer of this surface's owner.
+  HRESULT DrawToBack(const TRect& DestRect, const TRect& SrcRect, DWORD Flags, DDBLTFX& Fx);
+  HRESULT DrawFastToBack(std::int32_t X, std::int32_t Y, const TRect& SrcRect, DWORD Flags);
+
+ protected:
+  // For derived classes that create their surface themselves: stores the
+  // owner and nothing else.
+  explicit TBrinGenSurface(TBrin* Owner) : Owner(Owner) {}
+};
+
+class TBrinSurface : public TBrinGenSurface {
+ public:
+  // Makes a Width x Height off-screen surface on OWNER's display with the
+  // given source colour key, and lists it with the display.
+  TBrinSurface(TBrin* Owner, std::int32_t Width, std::int32_t Height, std::uint32_t ColorKey);
+  ~TBrinSurface() override;
+
+  bool FromArchive = false;
+  std::string FileName;
+  std::string ArchiveName;
+  std::string ArchiveID;
+};
