@@ -185,7 +185,6 @@ constexpr DWORD BI_ALPHABITFIELDS = 6;
 // --- handles and constants -----------------------------------------------------
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
-using HANDLE = void*;
 struct DEVMODEA;  // only null is accepted: a DC never changes the display's mode
 
 // GetDeviceCaps indices
@@ -219,7 +218,8 @@ constexpr int RC_BITMAP64 = 0x0008;
 constexpr int RC_GDI20_OUTPUT = 0x0010;
 constexpr int RC_PALETTE = 0x0100;
 
-// Raster operations
+// BitBlt's raster operations (SRCCOPY, BLACKNESS, WHITENESS) are in
+// platform/types.h, shared with DirectDraw's DDBLTFX.
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 constexpr UINT GDI_ERROR = 0xFFFFFFFF;

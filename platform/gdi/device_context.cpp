@@ -1,6 +1,7 @@
 // Device contexts: information and display contexts, the screen's and
 // windows', memory contexts and those DirectDraw makes over its surfaces.
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gdi.h"
@@ -91,8 +92,8 @@ int GetDeviceCaps(HDC hdc, int index) {
   switch (index) {
     case DRIVERVERSION: return 0x4000;
     case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZSIZE: return width * 254 / (kDotsPerInch * 10);
-    case VERTSIZE: return height * 254 / (kDotsPerInch * 10);
+    case HORZSIZE: return static_cast<int>(std::int64_t{width} * 254 / (kDotsPerInch * 10));  // millimetres
+    case VERTSIZE: return static_cast<int>(std::int64_t{height} * 254 / (kDotsPerInch * 10));
     case HORZRES: return width;
     case VERTRES: return height;
     case BITSPIXEL: return bits;

@@ -326,7 +326,7 @@ Bmp Rle(std::uint32_t compression, std::vector<std::uint8_t> data, std::int32_t 
 
 TEST_F(BmpDecoder, RunLengthDataIsCheckedAsItIsRead) {
   // Runs that overshoot their row lose the overshoot.
-  EXPECT_EQ(DecodedPixels(Rle(BI_RLE8, {6, 1, 0, 0, 0, 5, 1, 2, 3, 2, 1, 0, 0, 1}).Bytes()),
+  EXPECT_EQ(DecodedPixels(Rle(BI_RLE8, {6, 1, 0, 0, 0, 5, 1, 2, 3, 2, 3, 0, 0, 1}).Bytes()),
             (std::vector<COLORREF>{kRed, kGreen, kBlue, kGreen, kRed, kRed, kRed, kRed}));
   EXPECT_EQ(DecodedPixels(Rle(BI_RLE4, {0, 3, 0x12, 0x30, 3, 0x12, 0, 1}, 5, 1).Bytes()),
             (std::vector<COLORREF>{kRed, kGreen, kBlue, kRed, kGreen}));
