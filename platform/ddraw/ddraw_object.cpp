@@ -115,6 +115,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, D
   if (const HRESULT fault = TakeFault("IDirectDraw7::SetDisplayMode")) return fault;
   if (dwFlags & ~DDSDM_STANDARDVGAMODE) return DDERR_INVALIDPARAMS;
   if (!IsExclusiveOwner()) return DDERR_NOEXCLUSIVEMODE;
+  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
   const DisplayMode* chosen = nullptr;
   for (const DisplayMode& mode : CurrentBackend().DisplayModes()) {
     if (mode.width == dwWidth && mode.height == dwHeight && mode.bitsPerPixel == dwBPP &&
@@ -143,6 +144,7 @@ HRESULT DirectDraw::EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC2 lpDDSurface
   if (const HRESULT fault = TakeFault("IDirectDraw7::EnumDisplayModes")) return fault;
   if (!lpEnumModesCallback || (dwFlags & ~(DDEDM_REFRESHRATES | DDEDM_STANDARDVGAMODES))) return DDERR_INVALIDPARAMS;
   if (lpDDSurfaceDesc2 && lpDDSurfaceDesc2->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
   // The callback may change the back end's list; walk a copy.
   const std::vector<DisplayMode> modes = CurrentBackend().DisplayModes();
   for (const DisplayMode& mode : modes) {
@@ -327,6 +329,7 @@ HRESULT DirectDraw::WaitForVerticalBlank(DWORD dwFlags, HANDLE) {
   if (const HRESULT fault = TakeFault("IDirectDraw7::WaitForVerticalBlank")) return fault;
   if (dwFlags == DDWAITVB_BLOCKBEGINEVENT) return DDERR_UNSUPPORTED;
   if (dwFlags != DDWAITVB_BLOCKBEGIN && dwFlags != DDWAITVB_BLOCKEND) return DDERR_INVALIDPARAMS;
+  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
   Backend& backend = CurrentBackend();
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = backend.NowMicroseconds();
@@ -345,6 +348,7 @@ HRESULT DirectDraw::GetVerticalBlankStatus(LPBOOL lpbIsInVB) {
   if (lpbIsInVB) *lpbIsInVB = FALSE;
   if (const HRESULT fault = TakeFault("IDirectDraw7::GetVerticalBlankStatus")) return fault;
   if (!lpbIsInVB) return DDERR_INVALIDPARAMS;
+  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = CurrentBackend().NowMicroseconds();
   const std::uint64_t start = BlankStart(now * hz / kMicrosPerSecond, hz);
@@ -356,6 +360,7 @@ HRESULT DirectDraw::GetScanLine(LPDWORD lpdwScanLine) {
   if (lpdwScanLine) *lpdwScanLine = 0;
   if (const HRESULT fault = TakeFault("IDirectDraw7::GetScanLine")) return fault;
   if (!lpdwScanLine) return DDERR_INVALIDPARAMS;
+  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = CurrentBackend().NowMicroseconds();
   const std::uint64_t start = BlankStart(now * hz / kMicrosPerSecond, hz);
