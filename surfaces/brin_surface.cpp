@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <utility>
 
+#include "archive/bwarc.h"
 #include "display/brin.h"
 #include "display/debug_log.h"
 #include "platform/gdi.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -246,6 +250,30 @@ HRESULT TBrinGenSurface::DrawFastToBack(std::int32_t X, std::int32_t Y, const TR
   return DrawFast(Owner ? Owner->BackBuffer : nullptr, this, X, Y, SrcRect, Flags);
 }
 
+void TBrinGenSurface::LoadFromFile(const std::string& AFileName) {
+  std::unique_ptr<platform::FileStream> file;
+  try {
+    file = std::make_unique<platform::FileStream>(AFileName);
+  } catch (const platform::EInOutError&) {
+    DebugLog(AFileName + "が、見つかりません");
+    return;
+  }
+  LoadBMP(*file);
+}
+
+void TBrinGenSurface::LoadFromArchive(const std::string& AArchiveName, const std::string& AArchiveID) {
+  std::unique_ptr<platform::MemoryStream> member;
+  try {
+    member = brin::ExtractFromArchive(AArchiveName, AArchiveID);
+  } catch (const std::exception&) {
+    // A missing archive, data that is not an archive, an unknown ID and a
+    // damaged member all end here.
+    DebugLog("アーカイブからのビットマップの読み取りに失敗しました");
+    return;
+  }
+  LoadBMP(*member);
+}
+
 TBrinSurface::TBrinSurface(TBrin* AOwner, std::int32_t AWidth, std::int32_t AHeight, std::uint32_t AColorKey)
     : TBrinGenSurface(AOwner) {
   FileName.clear();
@@ -287,4 +315,17 @@ TBrinSurface::~TBrinSurface() {
     CheckResult(static_cast<HRESULT>(remaining), "サーフェスの解放に失敗しました");
   }
   if (Owner) Owner->RemoveSurface(this);
+}
+
+void TBrinSurface::LoadFromFile(const std::string& AFileName) {
+  FileName = AFileName;
+  FromArchive = false;
+  TBrinGenSurface::LoadFromFile(AFileName);
+}
+
+void TBrinSurface::LoadFromArchive(const std::string& AArchiveName, const std::string& AArchiveID) {
+  ArchiveName = AArchiveName;
+  ArchiveID = AArchiveID;
+  FromArchive = true;
+  TBrinGenSurface::LoadFromArchive(AArchiveName, AArchiveID);
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/ddraw.h"
+#include "platform/stream.h"
 
 class TBrin;
 
@@ -28,6 +29,12 @@ class TBrinGenSurface {
   // Wraps SURFACE (may be null) of OWNER; does not take ownership of it.
   TBrinGenSurface(TBrin* Owner, IDirectDrawSurface7* DDSurface, std::int32_t Width, std::int32_t Height);
   virtual ~TBrinGenSurface() = default;
+  // Loads the BMP file FILENAME into this surface (LoadBMP). A file that
+  // cannot be opened is logged with its name.
+  virtual void LoadFromFile(const std::string& FileName);
+  // Loads the BMP stored as ARCHIVEID in the archive ARCHIVENAME. An archive
+  // or member that cannot be read is logged.
+  virtual void LoadFromArchive(const std::string& ArchiveName, const std::string& ArchiveID);
   TBrinGenSurface(const TBrinGenSurface&) = delete;
   TBrinGenSurface& operator=(const TBrinGenSurface&) = delete;
 
@@ -51,6 +58,13 @@ class TBrinGenSurface {
   bool IsLost();
   void Restore();
   void RefreshDescription();
+  // Reads one BMP from STREAM into this surface, converting its pixels into
+  // the surface's format. The BMP's first byte is at stream position 0; the
+  // headers are read from the current position. The surface keeps its size:
+  // the picture's bottom row lands on the surface's bottom row (true-colour
+  // pictures into 8-bit surfaces are anchored top-left instead). Failures
+  // are logged, never raised.
+  void LoadBMP(platform::Stream& Stream);
 
   // Clipped blits onto DEST; 0 means drawn or wholly clipped away. The
   // caller's rectangles are never changed.
@@ -74,9 +88,18 @@ class TBrinSurface : public TBrinGenSurface {
   // given source colour key, and lists it with the display.
   TBrinSurface(TBrin* Owner, std::int32_t Width, std::int32_t Height, std::uint32_t ColorKey);
   ~TBrinSurface() override;
+  // Both record the source first, so that the surface list loads it again
+  // after a loss or a rebuild, even when this load fails.
+  void LoadFromFile(const std::string& FileName) override;
+  void LoadFromArchive(const std::string& ArchiveName, const std::string& ArchiveID) override;
 
   bool FromArchive = false;
   std::string FileName;
   std::string ArchiveName;
   std::string ArchiveID;
+
+ protected:
+  // For surfaces made another way (textures): stores the owner only; the
+  // surface is neither created nor listed.
+  explicit TBrinSurface(TBrin* Owner) : TBrinGenSurface(Owner) {}
 };

@@ -23,12 +23,28 @@ class TBrinSurfaceKeeper {
   int Index() const;
 };
 
-// A texture keeper has the same shape; textures themselves come with the 3D
-// set-up, which makes the texture and hands its keeper to TBrin::AddTexture.
+// A texture keeper has the same shape. Its surface is a texture: a surface
+// with the source fields of a TBrinSurface, made for the 3D device in a
+// format of its own. Making that texture belongs to the 3D support, which
+// derives a keeper supplying CreateTexture and hands it to TBrin::AddTexture.
 class TBrinTextureKeeper {
  public:
+  TBrinTextureKeeper(TBrin* Owner, TBrinSurface* Surface) : Owner(Owner), Surface(Surface) {}
   virtual ~TBrinTextureKeeper() = default;
-  virtual void RestoreTexture() = 0;
-  virtual void ReleaseTexture() = 0;
-  virtual void RebuildTexture() = 0;
+
+  TBrin* Owner;
+  TBrinSurface* Surface;  // the texture, not owned
+
+  void RestoreTexture();
+  void ReleaseTexture();
+  void RebuildTexture();
+
+ protected:
+  // Creates the texture afresh with its stored width, height, format wish
+  // and colour key, exactly as when it was first made, and analyses its new
+  // pixel format.
+  virtual void CreateTexture() = 0;
+
+ private:
+  int Index() const;
 };
