@@ -368,5 +368,66 @@ TEST_F(ConstantAlpha, HonoursTheBitDepthAndTheKeyAndRefusesPalettes) {
   EXPECT_EQ(dd->Release(), 0u);
 }
 
+using Clippers = DDrawTest;
+
+struct TwoRects {
+  RGNDATAHEADER rdh;
+  RECT rects[2];
+};
+
+TEST_F(Clippers, AWindowClipperReportsTheVisibleClientAreaAndNoticesMoves) {
+  HWND window = platform::windows::Create(RECT{600, 400, 700, 500});  // hangs off the 640 x 480 screen
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(DirectDrawCreateClipper(0, &clipper, nullptr), DD_OK);
+  DWORD size = 0;
+  EXPECT_EQ(clipper->GetClipList(nullptr, nullptr, &size), DDERR_NOCLIPLIST);
+  ASSERT_EQ(clipper->SetHWnd(0, window), DD_OK);
+  ASSERT_EQ(clipper->GetClipList(nullptr, nullptr, &size), DD_OK);
+  EXPECT_EQ(size, sizeof(RGNDATAHEADER) + sizeof(RECT));
+  TwoRects region{};
+  DWORD tooSmall = sizeof(RGNDATAHEADER);
+  EXPECT_EQ(clipper->GetClipList(nullptr, reinterpret_cast<RGNDATA*>(&region), &tooSmall), DDERR_REGIONTOOSMALL);
+  EXPECT_EQ(tooSmall, size);
+  ASSERT_EQ(clipper->GetClipList(nullptr, reinterpret_cast<RGNDATA*>(&region), &size), DD_OK);
+  ASSERT_EQ(region.rdh.nCount, 1u);
+  EXPECT_EQ(region.rects[0].left, 600);
+  EXPECT_EQ(region.rects[0].right, 640);
+  EXPECT_EQ(region.rects[0].bottom, 480);
+
+  BOOL changed = TRUE;
+  ASSERT_EQ(clipper->IsClipListChanged(&changed), DD_OK);
+  EXPECT_FALSE(changed);
+  platform::windows::SetClientOnScreen(window, RECT{0, 0, 100, 100});
+  ASSERT_EQ(clipper->IsClipListChanged(&changed), DD_OK);
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(clipper->SetClipList(reinterpret_cast<RGNDATA*>(&region), 0), DDERR_CLIPPERISUSINGHWND);
+  HWND got = nullptr;
+  ASSERT_EQ(clipper->GetHWnd(&got), DD_OK);
+  EXPECT_EQ(got, window);
+  EXPECT_EQ(clipper->Release(), 0u);
+  platform::windows::Destroy(window);
+}
+
+TEST_F(Clippers, AClipListMustTileItsRegion) {
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(DirectDrawCreateClipper(0, &clipper, nullptr), DD_OK);
+  TwoRects overlapping{{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 2, 0, {}}, {{0, 0, 10, 10}, {5, 5, 15, 15}}};
+  EXPECT_EQ(clipper->SetClipList(reinterpret_cast<RGNDATA*>(&overlapping), 0), DDERR_INVALIDCLIPLIST);
+  TwoRects empty{{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 2, 0, {}}, {{0, 0, 10, 10}, {20, 20, 20, 30}}};
+  EXPECT_EQ(clipper->SetClipList(reinterpret_cast<RGNDATA*>(&empty), 0), DDERR_INVALIDCLIPLIST);
+  TwoRects tiles{{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 2, 0, {}}, {{0, 0, 10, 10}, {10, 0, 20, 10}}};
+  ASSERT_EQ(clipper->SetClipList(reinterpret_cast<RGNDATA*>(&tiles), 0), DD_OK);
+  RECT limit{5, 2, 12, 4};
+  TwoRects out{};
+  DWORD size = sizeof(out);
+  ASSERT_EQ(clipper->GetClipList(&limit, reinterpret_cast<RGNDATA*>(&out), &size), DD_OK);
+  ASSERT_EQ(out.rdh.nCount, 2u);
+  EXPECT_EQ(out.rects[0].left, 5);
+  EXPECT_EQ(out.rects[1].right, 12);
+  EXPECT_EQ(out.rdh.rcBound.top, 2);
+  EXPECT_EQ(out.rdh.rcBound.bottom, 4);
+  EXPECT_EQ(clipper->Release(), 0u);
+}
+
 }  // namespace
 }  // namespace ddraw_test

@@ -1,5 +1,7 @@
 // Reference counts: who keeps whom alive, and the library's whole
 // build-and-teardown of a display ending with DirectDraw's count at 0.
+#include <vector>
+
 #include "tests/platform/ddraw/ddraw_test_support.h"
 
 namespace ddraw_test {
@@ -197,6 +199,39 @@ void BuildAndTearDown(DDrawTest& test, bool fullScreen) {
 TEST_F(ReferenceCounts, TheWindowedDisplayBuildAndTeardownLeavesNothing) { BuildAndTearDown(*this, false); }
 
 TEST_F(ReferenceCounts, TheFullScreenDisplayBuildAndTeardownLeavesNothing) { BuildAndTearDown(*this, true); }
+
+HRESULT WINAPI CountSurface(LPDIRECTDRAWSURFACE7 surface, LPDDSURFACEDESC2 desc, LPVOID context) {
+  auto* widths = static_cast<std::vector<DWORD>*>(context);
+  widths->push_back(desc->dwWidth);
+  surface->Release();  // the callback owns the reference it gets
+  return DDENUMRET_OK;
+}
+
+TEST_F(ReferenceCounts, EnumeratedAndLookedUpSurfacesComeWithAReference) {
+  IDirectDraw7* dd = MakeDDraw();
+  IDirectDrawSurface7* primary = MakePrimary(dd);
+  IDirectDrawSurface7* small = MakeSurface(dd, 3, 3);
+  IDirectDrawSurface7* wide = MakeSurface(dd, 50, 3, nullptr, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+  std::vector<DWORD> widths;
+  ASSERT_EQ(dd->EnumSurfaces(DDENUMSURFACES_DOESEXIST | DDENUMSURFACES_ALL, nullptr, &widths, CountSurface), DD_OK);
+  EXPECT_EQ(widths, (std::vector<DWORD>{640, 3, 50}));
+  DDSURFACEDESC2 video = Desc();
+  video.dwFlags = DDSD_CAPS;
+  video.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
+  widths.clear();
+  ASSERT_EQ(dd->EnumSurfaces(DDENUMSURFACES_DOESEXIST | DDENUMSURFACES_MATCH, &video, &widths, CountSurface), DD_OK);
+  EXPECT_EQ(widths, (std::vector<DWORD>{50}));
+
+  IDirectDrawSurface7* gdi = nullptr;
+  ASSERT_EQ(dd->GetGDISurface(&gdi), DD_OK);
+  EXPECT_EQ(gdi, primary);
+  EXPECT_EQ(gdi->Release(), 1u);
+  EXPECT_EQ(small->Release(), 0u);
+  EXPECT_EQ(wide->Release(), 0u);
+  EXPECT_EQ(primary->Release(), 0u);
+  EXPECT_EQ(dd->GetGDISurface(&gdi), DDERR_NOTFOUND);
+  EXPECT_EQ(dd->Release(), 0u);
+}
 
 }  // namespace
 }  // namespace ddraw_test
