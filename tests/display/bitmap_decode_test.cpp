@@ -74,13 +74,13 @@ class DecodeTest : public DisplayTest, public ::testing::WithParamInterface<std:
   // A display whose off-screen surfaces have the target's format, and one
   // surface of WIDTH x HEIGHT in it.
   TBrinGenSurface* MakeSurface(Target target, std::int32_t width, std::int32_t height) {
-    const DWORD depth = target == Target::Rgb565 ? 16 : target == Target::Rgb888 ? 24 : 32;
+    const DWORD depth = target == Target::Indexed8 ? 8 : target == Target::Rgb565 ? 16 : target == Target::Rgb888 ? 24 : 32;
     backend.SetDesktopMode({1024, 768, depth, 60});
     platform::Install(&backend);
     brin = Start();
     if (target == Target::Indexed8) {
-      brin->ChangeToFullScreen(640, 480, 8, 0, "");
-      // A 3-3-2 colour cube: every colour has a near entry.
+      // A window on an 8-bit desktop, whose system palette GDI maps colours
+      // to: a 3-3-2 colour cube in the entries the application may set.
       for (int i = 0; i < 256; ++i)
         brin->PaletteEntries[i] = PALETTEENTRY{static_cast<BYTE>((i >> 5) * 255 / 7), static_cast<BYTE>(((i >> 2) & 7) * 255 / 7),
                                                static_cast<BYTE>((i & 3) * 255 / 3), PC_NOCOLLAPSE};
@@ -90,20 +90,8 @@ class DecodeTest : public DisplayTest, public ::testing::WithParamInterface<std:
       listed = std::make_unique<TBrinSurface>(brin, width, height, 0);
       return listed.get();
     }
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    desc.dwWidth = static_cast<DWORD>(width);
-    desc.dwHeight = static_cast<DWORD>(height);
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
-    desc.ddpfPixelFormat.dwFlags = DDPF_RGB | DDPF_ALPHAPIXELS;
-    desc.ddpfPixelFormat.dwRGBBitCount = 32;
-    desc.ddpfPixelFormat.dwRBitMask = 0xFF0000;
-    desc.ddpfPixelFormat.dwGBitMask = 0xFF00;
-    desc.ddpfPixelFormat.dwBBitMask = 0xFF;
-    desc.ddpfPixelFormat.dwRGBAlphaBitMask = 0xFF000000;
-    EXPECT_EQ(brin->DDraw->CreateSurface(&desc, &alphaSurface, nullptr), DD_OK);
+    alphaSurface = CreateArgbSurface(brin->DDraw, static_cast<DWORD>(width), static_cast<DWORD>(height));
+    EXPECT_NE(alphaSurface, nullptr);
     wrapped = std::make_unique<TBrinGenSurface>(brin, alphaSurface, width, height);
     return wrapped.get();
   }

@@ -3,11 +3,13 @@
 // and filled, and the committed ImageMagick-made files with their decodes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ddraw.h"
@@ -87,6 +89,27 @@ inline std::vector<std::uint8_t> WordRows(const std::vector<std::vector<std::uin
   return out;
 }
 
+// A "BWA0" archive holding ITEMS stored as they are.
+inline std::vector<std::uint8_t> MakeArchive(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& items) {
+  std::vector<std::uint8_t> out;
+  PutLe(out, 0, 4);
+  out.insert(out.end(), {'B', 'W', 'A', '0'});
+  PutLe(out, static_cast<std::uint32_t>(items.size()), 4);
+  out.resize(256, 0);
+  std::uint32_t offset = static_cast<std::uint32_t>(256 + 268 * items.size());
+  for (const auto& [id, bytes] : items) {
+    PutLe(out, offset, 4);
+    PutLe(out, static_cast<std::uint32_t>(bytes.size()), 4);
+    PutLe(out, static_cast<std::uint32_t>(bytes.size()), 4);
+    std::vector<std::uint8_t> name(256, 0);
+    std::copy(id.begin(), id.end(), name.begin());
+    out.insert(out.end(), name.begin(), name.end());
+    offset += static_cast<std::uint32_t>(bytes.size());
+  }
+  for (const auto& item : items) out.insert(out.end(), item.second.begin(), item.second.end());
+  return out;
+}
+
 inline platform::MemoryStream StreamOf(const std::vector<std::uint8_t>& bytes) { return platform::MemoryStream(bytes); }
 
 // The surface's memory as raw pixel values, row by row.
@@ -106,6 +129,26 @@ inline std::vector<std::uint32_t> SurfacePixels(TBrinGenSurface& surface) {
   }
   surface.DDSurface->Unlock(nullptr);
   return pixels;
+}
+
+// An off-screen A8R8G8B8 surface in system memory: no display has that
+// format, so the alpha cases wrap one of these in a TBrinGenSurface.
+inline IDirectDrawSurface7* CreateArgbSurface(IDirectDraw7* ddraw, DWORD width, DWORD height) {
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  desc.dwWidth = width;
+  desc.dwHeight = height;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
+  desc.ddpfPixelFormat.dwFlags = DDPF_RGB | DDPF_ALPHAPIXELS;
+  desc.ddpfPixelFormat.dwRGBBitCount = 32;
+  desc.ddpfPixelFormat.dwRBitMask = 0xFF0000;
+  desc.ddpfPixelFormat.dwGBitMask = 0xFF00;
+  desc.ddpfPixelFormat.dwBBitMask = 0xFF;
+  desc.ddpfPixelFormat.dwRGBAlphaBitMask = 0xFF000000;
+  IDirectDrawSurface7* surface = nullptr;
+  return ddraw->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
 }
 
 inline void FillSurface(TBrinGenSurface& surface, std::uint32_t value) {
