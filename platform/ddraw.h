@@ -45,10 +45,15 @@
 //   unused top byte of X8R8G8B8 and top bit of X1R5G5B5 take no part, so a key
 //   of 0x00102030 also hides the pixel 0xFF102030 (GDI and bitmap loaders
 //   leave that byte as they like). Alpha bits of A8R8G8B8 do take part.
-// * Blits need source and destination of the same pixel layout; Blt stretches
-//   with nearest-neighbour sampling at pixel centres, and a clipped stretch
-//   keeps the scale of the whole rectangle. Blt, BltFast, Flip and Lock never
-//   allocate.
+// * Blits need source and destination of the same pixel layout (else
+//   DDERR_UNSUPPORTED); Blt stretches with nearest-neighbour sampling at
+//   pixel centres, and a clipped stretch keeps the scale of the whole
+//   rectangle. Constant alpha needs colour channels: 8-bit surfaces refuse it
+//   with DDERR_UNSUPPORTED. Blt, BltFast, Flip and Lock never allocate; Flip
+//   does not wait for the vertical blank (WaitForVerticalBlank does).
+// * Surfaces are at most 16384 pixels a side and 256 MiB; a flip chain has at
+//   most 8 back buffers. Overlays, mipmaps, client memory, destination keys
+//   and non-local video memory are refused with their documented codes.
 // * Only surfaces, clippers and palettes made here may be passed to these
 //   calls; foreign implementations of the interfaces are not recognised.
 #pragma once
