@@ -220,14 +220,15 @@ void KeyedVector(const Plane& dst, std::int32_t dx, std::int32_t dy, const Plane
 
 template <int B>
 void DrawT(const Job& j) {
-  const std::int64_t dw = j.dstFull.right - j.dstFull.left;
-  const std::int64_t dh = j.dstFull.bottom - j.dstFull.top;
-  const std::int64_t sw = j.srcFull.right - j.srcFull.left;
-  const std::int64_t sh = j.srcFull.bottom - j.srcFull.top;
+  // A clipped destination may span nearly all of LONG: work in 64 bits.
+  const std::int64_t dw = std::int64_t{j.dstFull.right} - j.dstFull.left;
+  const std::int64_t dh = std::int64_t{j.dstFull.bottom} - j.dstFull.top;
+  const std::int64_t sw = std::int64_t{j.srcFull.right} - j.srcFull.left;
+  const std::int64_t sh = std::int64_t{j.srcFull.bottom} - j.srcFull.top;
   // Source column of destination column k: floor((2k + 1) * sw / (2 dw)),
   // walked incrementally as quotient and remainder.
   const std::int64_t denom = 2 * dw;
-  const std::int64_t k0 = j.dstPart.left - j.dstFull.left;
+  const std::int64_t k0 = std::int64_t{j.dstPart.left} - j.dstFull.left;
   const std::int64_t n0 = (2 * k0 + 1) * sw;
   const std::int64_t q0 = n0 / denom;
   const std::int64_t r0 = n0 % denom;
@@ -236,7 +237,7 @@ void DrawT(const Job& j) {
   const std::uint32_t alpha = j.alpha;
 
   for (std::int32_t y = j.dstPart.top; y < j.dstPart.bottom; ++y) {
-    const std::int64_t ky = y - j.dstFull.top;
+    const std::int64_t ky = std::int64_t{y} - j.dstFull.top;
     std::int64_t sy = ((2 * ky + 1) * sh) / (2 * dh);
     if (j.mirrorY) sy = sh - 1 - sy;
     const std::uint8_t* srow = j.src.At(j.srcFull.left, j.srcFull.top + static_cast<std::int32_t>(sy));

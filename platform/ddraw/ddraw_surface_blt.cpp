@@ -178,8 +178,10 @@ HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPR
     } else if (dwFlags & DDBLT_ALPHASRCNEG) {
       return DDERR_INVALIDPARAMS;
     }
-    const bool stretched = plan.srcRect.right - plan.srcRect.left != plan.dst.right - plan.dst.left ||
-                           plan.srcRect.bottom - plan.srcRect.top != plan.dst.bottom - plan.dst.top;
+    // With a clipper the destination may span nearly all of LONG.
+    const bool stretched =
+        plan.srcRect.right - plan.srcRect.left != std::int64_t{plan.dst.right} - plan.dst.left ||
+        plan.srcRect.bottom - plan.srcRect.top != std::int64_t{plan.dst.bottom} - plan.dst.top;
     plan.kind = (stretched || plan.mirrorX || plan.mirrorY || plan.alpha != 255) ? BltPlan::Kind::General
                                                                                   : BltPlan::Kind::Copy;
   }

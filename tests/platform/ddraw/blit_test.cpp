@@ -257,6 +257,14 @@ TEST_F(Stretching, AClippedStretchShowsExactlyThePixelsOfTheWholeOne) {
       ASSERT_EQ(Pixel(dst, x, y), visible ? whole : 0xFFu) << x << "," << y;
     }
 
+  // A destination spanning all of LONG keeps its arithmetic exact:
+  // every visible pixel samples the source's middle pixel (3, 2).
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  ASSERT_EQ(dst->Blt(&huge, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Pixel(dst, 0, 0), 2u * 7 + 3 + 1);
+  EXPECT_EQ(Pixel(dst, 13, 8), 2u * 7 + 3 + 1);
+  EXPECT_EQ(Pixel(dst, 15, 0), 0xFFu);
+
   // A clipper with neither window nor list has nothing to clip by.
   IDirectDrawClipper* empty = nullptr;
   ASSERT_EQ(dd->CreateClipper(0, &empty, nullptr), DD_OK);
