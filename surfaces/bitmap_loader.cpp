@@ -164,6 +164,11 @@ class RowConverter {
  private:
   template <std::size_t N>
   void Store(const std::uint8_t* src, std::uint8_t* dst, std::int64_t count) const {
+    if (kind_ == SourceKind::Indexed) {
+      // The sheets' case: one table look-up a pixel.
+      for (std::int64_t i = 0; i < count; ++i, dst += N) std::memcpy(dst, &indexed_[src[i]], N);
+      return;
+    }
     for (std::int64_t i = 0; i < count; ++i, dst += N) {
       const std::uint32_t value = Pixel(src, i);
       std::memcpy(dst, &value, N);  // little-endian: the low N bytes
