@@ -65,6 +65,7 @@ enum class EventType : std::uint8_t {
   MouseWheel,      // mouse: dz in wheel units (120 a notch)
   JoystickAxis,    // joystick: index, axis (0 x, 1 y, 2 z, 3 rx, 4 ry, 5 rz), value -32768..32767
   JoystickButton,  // joystick: index, button, pressed
+  JoystickHat,     // joystick: index, hat, value in hundredths of a degree clockwise from up, -1 centred
   JoystickAdded,
   JoystickRemoved,
   FocusGained,     // the application's window became active
@@ -171,6 +172,7 @@ struct JoystickInfo {
   std::int32_t axes = 0;
   std::int32_t buttons = 0;
   std::int32_t povs = 0;
+  bool forceFeedback = false;  // the device can play force-feedback effects
 };
 
 // Pulled by the back end whenever it needs audio: fills FRAMES frames of

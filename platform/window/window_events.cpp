@@ -123,6 +123,7 @@ void DispatchEvent(const Event& event) {
     case EventType::MouseWheel:
     case EventType::JoystickAxis:
     case EventType::JoystickButton:
+    case EventType::JoystickHat:
     case EventType::JoystickAdded:
     case EventType::JoystickRemoved:
       keyboard::Deliver(event);

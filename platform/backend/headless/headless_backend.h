@@ -47,7 +47,12 @@ class HeadlessBackend : public Backend {
   void SetAudioAvailable(bool available) { audioAvailable_ = available; }
   void SetRefreshRate(std::uint32_t hz) { refreshHz_ = hz; }
   void SetWindowAvailable(bool available) { windowAvailable_ = available; }
+  // The attached joysticks. Neither call queues an event: a test that plays
+  // a plug or an unplug queues JoystickAdded or JoystickRemoved itself.
   void AddJoystick(const JoystickInfo& info) { joysticks_.push_back(info); }
+  void RemoveJoystick(std::int32_t index) {
+    if (index >= 0 && index < JoystickCount()) joysticks_.erase(joysticks_.begin() + index);
+  }
   // How many presented frames to keep (the oldest are dropped). Default 16.
   void SetFrameHistory(size_t count);
   // Moves the virtual clock on by US at every read, so that a program that

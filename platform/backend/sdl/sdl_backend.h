@@ -79,6 +79,8 @@ class SdlBackend : public Backend {
 
   // Events.
   void Translate(const SDL_Event& e);
+  // The joystick's place in joysticks_ (the index events carry), or -1.
+  std::int32_t JoystickIndex(SDL_JoystickID id) const;
   void TranslateWindowEvent(const SDL_WindowEvent& e);
   void TranslateKey(const SDL_KeyboardEvent& e);
   void TranslateMouse(const SDL_Event& e);
