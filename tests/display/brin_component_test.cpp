@@ -133,8 +133,13 @@ TEST_F(DisplayTest, SurfaceListAddsMovesAndRemovesWithTheirIndices) {
   NewLogLines();
   delete b;
   EXPECT_THAT(NewLogLines(), ElementsAre("サーフェスリストの0番が解放されました"));
+  // Removing clears the surface's reference to its DirectDraw surface
+  // (the destructor has released it by then; here the test does).
   TBrinSurface unlisted(brin, 8, 8, 0);
+  IDirectDrawSurface7* released = unlisted.DDSurface;
   brin->RemoveSurface(&unlisted);
+  EXPECT_EQ(unlisted.DDSurface, nullptr);
+  EXPECT_EQ(released->Release(), 0u);
   NewLogLines();
   brin->RemoveSurface(&unlisted);  // not listed any more: nothing, no line
   EXPECT_TRUE(NewLogLines().empty());
