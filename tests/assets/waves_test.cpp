@@ -11,13 +11,13 @@
 namespace assettest {
 namespace {
 
-struct WaveSpec {
+struct ExpectedWave {
   const char* name;
   double minSeconds;
   double maxSeconds;
 };
 
-const WaveSpec kWaves[] = {
+const ExpectedWave kWaves[] = {
     {"bom02.wav", 0.2, 0.6},   // its channel is busy 30 frames (0.6 s)
     {"bom03.wav", 1.3, 1.7},
     {"bom04.wav", 1.3, 1.7},
@@ -39,46 +39,46 @@ int Peak(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
 }
 
 TEST(Waves, AreMono16BitPcmAt22050Hz) {
-  for (const WaveSpec& spec : kWaves) {
-    const Wave w = Load(spec.name);
-    EXPECT_EQ(w.fmtSize, 16u) << spec.name;
-    EXPECT_EQ(w.formatTag, 1u) << spec.name;
-    EXPECT_EQ(w.channels, 1u) << spec.name;
-    EXPECT_EQ(w.sampleRate, 22050u) << spec.name;
-    EXPECT_EQ(w.byteRate, 44100u) << spec.name;
-    EXPECT_EQ(w.blockAlign, 2u) << spec.name;
-    EXPECT_EQ(w.bitsPerSample, 16u) << spec.name;
+  for (const ExpectedWave& expected : kWaves) {
+    const Wave w = Load(expected.name);
+    EXPECT_EQ(w.fmtSize, 16u) << expected.name;
+    EXPECT_EQ(w.formatTag, 1u) << expected.name;
+    EXPECT_EQ(w.channels, 1u) << expected.name;
+    EXPECT_EQ(w.sampleRate, 22050u) << expected.name;
+    EXPECT_EQ(w.byteRate, 44100u) << expected.name;
+    EXPECT_EQ(w.blockAlign, 2u) << expected.name;
+    EXPECT_EQ(w.bitsPerSample, 16u) << expected.name;
   }
 }
 
 TEST(Waves, LastAsLongAsTheirUse) {
-  for (const WaveSpec& spec : kWaves) {
-    const double seconds = static_cast<double>(Load(spec.name).samples.size()) / 22050.0;
-    EXPECT_GE(seconds, spec.minSeconds) << spec.name;
-    EXPECT_LT(seconds, spec.maxSeconds) << spec.name;
+  for (const ExpectedWave& expected : kWaves) {
+    const double seconds = static_cast<double>(Load(expected.name).samples.size()) / 22050.0;
+    EXPECT_GE(seconds, expected.minSeconds) << expected.name;
+    EXPECT_LT(seconds, expected.maxSeconds) << expected.name;
   }
 }
 
 TEST(Waves, AreAudibleAndNeverClip) {
-  for (const WaveSpec& spec : kWaves) {
-    const Wave w = Load(spec.name);
+  for (const ExpectedWave& expected : kWaves) {
+    const Wave w = Load(expected.name);
     const int peak = Peak(w.samples, 0, w.samples.size());
-    EXPECT_GE(peak, 32768 / 4) << spec.name << " is too quiet";
-    EXPECT_LE(peak, 29500) << spec.name << " leaves no headroom";
+    EXPECT_GE(peak, 32768 / 4) << expected.name << " is too quiet";
+    EXPECT_LE(peak, 29500) << expected.name << " leaves no headroom";
   }
 }
 
 TEST(Waves, FadeInAndOutWithoutClicks) {
-  for (const WaveSpec& spec : kWaves) {
-    const Wave w = Load(spec.name);
-    ASSERT_GT(w.samples.size(), 100u) << spec.name;
-    EXPECT_EQ(w.samples.front(), 0) << spec.name;
-    EXPECT_EQ(w.samples.back(), 0) << spec.name;
+  for (const ExpectedWave& expected : kWaves) {
+    const Wave w = Load(expected.name);
+    ASSERT_GT(w.samples.size(), 100u) << expected.name;
+    EXPECT_EQ(w.samples.front(), 0) << expected.name;
+    EXPECT_EQ(w.samples.back(), 0) << expected.name;
     const int peak = Peak(w.samples, 0, w.samples.size());
     // Within the first and last 0.5 ms the level stays under half the peak.
     const std::size_t edge = 11;
-    EXPECT_LT(Peak(w.samples, 0, edge), peak / 2) << spec.name << " starts with a click";
-    EXPECT_LT(Peak(w.samples, w.samples.size() - edge, w.samples.size()), peak / 2) << spec.name << " ends with a click";
+    EXPECT_LT(Peak(w.samples, 0, edge), peak / 2) << expected.name << " starts with a click";
+    EXPECT_LT(Peak(w.samples, w.samples.size() - edge, w.samples.size()), peak / 2) << expected.name << " ends with a click";
   }
 }
 
