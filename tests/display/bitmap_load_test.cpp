@@ -28,8 +28,8 @@ std::vector<std::uint8_t> Rows24(std::int32_t width, std::int32_t height) {
 }
 std::uint32_t Pixel24(std::int32_t x, std::int32_t y) { return 0x010000u * (x + 1) + (y + 1); }
 
-BmpSpec Picture24(std::int32_t width, std::int32_t height) {
-  BmpSpec s;
+BmpLayout Picture24(std::int32_t width, std::int32_t height) {
+  BmpLayout s;
   s.width = width;
   s.height = height;
   s.bits = 24;
@@ -50,8 +50,8 @@ class LoadTest : public DisplayTest {
     NewLogLines();
     return sheet;
   }
-  void Load(TBrinGenSurface& surface, const BmpSpec& spec) {
-    platform::MemoryStream stream(MakeBmp(spec));
+  void Load(TBrinGenSurface& surface, const BmpLayout& layout) {
+    platform::MemoryStream stream(MakeBmp(layout));
     surface.LoadBMP(stream);
   }
   static bool Untouched(TBrinGenSurface& surface, std::uint32_t fill = kMarker) {
@@ -66,7 +66,7 @@ class LoadTest : public DisplayTest {
 TEST_F(LoadTest, SixteenBitPixelsWidenByEightAndTheirTopBitIsAlpha) {
   StartAt(16);
   auto sheet = Sheet(2, 1);
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.bits = 16;
   s.pixels = WordRows({{0x7FFF, 0x801F}});
@@ -98,7 +98,7 @@ TEST_F(LoadTest, BitfieldBitmapsWithTheUsualMasksLoadAsTheirMasksSay) {
   };
 
   // 5-6-5 with its masks after a 40-byte header: green keeps six bits.
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.bits = 16;
   s.compression = BI_BITFIELDS;
@@ -127,7 +127,7 @@ TEST_F(LoadTest, BitfieldBitmapsWithTheUsualMasksLoadAsTheirMasksSay) {
   EXPECT_THAT(SurfacePixels(alpha), ElementsAre(0xFF332211u, 0xFF665544u));
   s.headerSize = 56;  // a header with room for the alpha mask
   s.extra.clear();
-  BmpSpec v3 = s;
+  BmpLayout v3 = s;
   auto bytes = MakeBmp(v3);
   const auto m = masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000});
   std::copy(m.begin(), m.end(), bytes.begin() + 14 + 40);
@@ -142,7 +142,7 @@ TEST_F(LoadTest, CompressedRowsAndOtherMasksAreRefusedAsInvalid) {
   StartAt(32);
   auto sheet = Sheet(37, 23);
   sheet->LoadFromFile(BitmapPath("rle8_bmp3.bmp"));  // run-length, as ImageMagick writes it
-  BmpSpec s = Picture24(2, 1);
+  BmpLayout s = Picture24(2, 1);
   s.compression = BI_JPEG;
   Load(*sheet, s);
   s.bits = 16;
@@ -162,7 +162,7 @@ TEST_F(LoadTest, DepthOutsideEightToThirtyTwoBitsIsRefusedWithCodeOne) {
   StartAt(32);
   auto sheet = Sheet(37, 23);
   sheet->LoadFromFile(BitmapPath("p4_bmp3.bmp"));  // 4 bits, as ImageMagick writes it
-  BmpSpec s = Picture24(1, 1);
+  BmpLayout s = Picture24(1, 1);
   s.bits = 1;
   Load(*sheet, s);
   s.bits = 33;
@@ -211,7 +211,7 @@ TEST_F(LoadTest, MissingFileIsLoggedByNameAndTheSurfaceKeepsTheName) {
 TEST_F(LoadTest, BrokenHeadersAreLoggedAndLoadNothing) {
   StartAt(32);
   auto sheet = Sheet(4, 4);
-  BmpSpec notBm = Picture24(2, 2);
+  BmpLayout notBm = Picture24(2, 2);
   notBm.magic[1] = 'A';
   Load(*sheet, notBm);
   const auto whole = MakeBmp(Picture24(2, 2));
@@ -220,7 +220,7 @@ TEST_F(LoadTest, BrokenHeadersAreLoggedAndLoadNothing) {
     sheet->LoadBMP(stream);
   }
   // A 12-byte header keeps its fields elsewhere: refused, not misread.
-  BmpSpec core = Picture24(8, 8);
+  BmpLayout core = Picture24(8, 8);
   core.headerSize = 12;
   Load(*sheet, core);
   EXPECT_THAT(NewLogLines(), ElementsAre("不正なBMPファイルです", "ビットマップの読みこみ中に、エラーが発生しました",
@@ -247,13 +247,13 @@ TEST_F(LoadTest, StreamEndingInsideTheRowsStopsWithTheRowsReadSoFar) {
 TEST_F(LoadTest, AbsurdSizesAreRefusedBeforeAnythingIsAllocated) {
   StartAt(32);
   auto sheet = Sheet(4, 4);
-  BmpSpec wide = Picture24(1, 1);
+  BmpLayout wide = Picture24(1, 1);
   wide.width = 0x7FFFFFFF;  // one row of 6 GB in a stream of 58 bytes
   Load(*sheet, wide);
   wide.bits = 32;
   wide.width = 0x40000001;  // a row length past 32 bits
   Load(*sheet, wide);
-  BmpSpec odd = Picture24(1, 1);
+  BmpLayout odd = Picture24(1, 1);
   odd.width = -5;
   Load(*sheet, odd);
   odd.width = 1;
@@ -270,7 +270,7 @@ TEST_F(LoadTest, AbsurdSizesAreRefusedBeforeAnythingIsAllocated) {
   // Rows that fit but far more of them than the stream holds: the rows
   // there are loaded, then the load stops. Top row first, the rows above
   // the surface cannot even be skipped.
-  BmpSpec tall = Picture24(4, 2);
+  BmpLayout tall = Picture24(4, 2);
   tall.height = 0x7FFFFFFF;
   Load(*sheet, tall);
   tall.height = static_cast<std::int32_t>(0x80000000u);
@@ -305,7 +305,7 @@ TEST_F(LoadTest, TrueColourIntoEightBitsIsMappedAndAnchoredTopLeft) {
   brin->PaletteEntries[102] = PALETTEENTRY{0x20, 0x30, 0xE0, PC_NOCOLLAPSE};
   brin->UpdatePalette();
   auto sheet = Sheet(8, 8, 7);
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 2;
   s.pixels = {0x30, 0x10, 0xF0, 0xE0, 0x30, 0x20, 0, 0,   // bottom row: entries 101 and 102
@@ -338,7 +338,7 @@ TEST_F(LoadTest, TrueColourIntoEightBitsIsMappedAndAnchoredTopLeft) {
 TEST_F(LoadTest, NarrowPicturesKeepTheRestOfTheRowAsDesigned) {
   StartAt(32);
   auto sheet = Sheet(8, 3);
-  BmpSpec s;
+  BmpLayout s;
   s.width = 5;
   s.height = 1;
   s.bits = 8;

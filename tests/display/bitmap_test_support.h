@@ -33,7 +33,7 @@ inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8
 // One BMP to write. PIXELS are the stored rows, padding included, in the
 // order they are stored; EXTRA goes between the information header and the
 // colour table (masks of a 40-byte bitfield header).
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 1;
   std::int32_t height = 1;
   std::uint16_t bits = 24;
@@ -51,7 +51,7 @@ inline void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-inline std::vector<std::uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
   const std::uint32_t offset = s.pixelOffset >= 0 ? static_cast<std::uint32_t>(s.pixelOffset)
                                                   : 14 + s.headerSize + static_cast<std::uint32_t>(s.extra.size() + s.table.size());
   std::vector<std::uint8_t> out;

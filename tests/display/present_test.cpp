@@ -238,7 +238,7 @@ class PaletteFileTest : public PresentTest {
   // An 8-bit 1 x 1 bitmap whose header claims COLOURS_USED and whose table
   // has TABLE_ENTRIES entries, entry i being (red i, green 100, blue 200).
   std::string Write(std::uint32_t coloursUsed, int tableEntries) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 8;
     s.colorsUsed = coloursUsed;
     for (int i = 0; i < tableEntries; ++i) s.table.insert(s.table.end(), {200, 100, static_cast<std::uint8_t>(i), 0});
