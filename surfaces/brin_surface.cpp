@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -53,14 +54,21 @@ const char* PlacementMessage(DWORD caps) {
   return "サーフェスをドライバのデフォルトの位置(おそらくビデオメモリ)に配置します";
 }
 
+// Coordinates are 32-bit and the clipping works in 32 bits, as designed;
+// sums and differences wrap instead of overflowing, so a sprite thrown to
+// the far end of the coordinate range is clipped away or refused by the
+// blit, never undefined.
+LONG Add(LONG a, LONG b) { return static_cast<LONG>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b)); }
+LONG Sub(LONG a, LONG b) { return static_cast<LONG>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b)); }
+
 // One axis of DrawFast's clipping: P the destination coordinate, S0..S1 the
 // source span, C0..C1 the clip span. False when the span misses the clip.
 bool ClipFastAxis(LONG& p, LONG& s0, LONG& s1, LONG c0, LONG c1) {
-  const LONG e = p + (s1 - s0);
+  const LONG e = Add(p, Sub(s1, s0));
   if (p > c1 || e < c0) return false;
-  if (e > c1) s1 = s0 + (c1 - p);
+  if (e > c1) s1 = Add(s0, Sub(c1, p));
   if (p < c0) {
-    s0 = s0 + (c0 - p);
+    s0 = Add(s0, Sub(c0, p));
     p = c0;
   }
   return true;
@@ -70,22 +78,24 @@ bool ClipFastAxis(LONG& p, LONG& s0, LONG& s1, LONG c0, LONG c1) {
 // clip takes off the destination. Products are 32-bit and wrap as such;
 // division truncates toward zero.
 bool ClipAxis(LONG& d0, LONG& d1, LONG& s0, LONG& s1, LONG c0, LONG c1) {
-  const LONG sw = s1 - s0;
-  const LONG dw = d1 - d0;
+  const LONG sw = Sub(s1, s0);
+  const LONG dw = Sub(d1, d0);
   if (c1 < d0 || c0 > d1) return false;
   const LONG savedS1 = s1;
   const LONG savedD1 = d1;
   auto scaled = [&](LONG amount) -> LONG {
     if (dw == 0) return 0;
     const std::int32_t product = static_cast<std::int32_t>(static_cast<std::uint32_t>(amount) * static_cast<std::uint32_t>(sw));
+    // INT_MIN / -1 is the one quotient that does not fit.
+    if (product == INT32_MIN && dw == -1) return product;
     return product / dw;
   };
   if (c1 < d1) {
-    s1 = s0 + scaled(c1 - d0);
+    s1 = Add(s0, scaled(Sub(c1, d0)));
     d1 = c1;
   }
   if (c0 > d0) {
-    s0 = savedS1 - scaled(savedD1 - c0);
+    s0 = Sub(savedS1, scaled(Sub(savedD1, c0)));
     d0 = c0;
   }
   return true;

@@ -226,6 +226,19 @@ TEST_F(ClipTest, StretchedDrawIsTrimmedInProportion) {
   EXPECT_EQ(Back(37, 147), Source(15, 15));
 }
 
+TEST_F(ClipTest, CoordinatesAtTheEndsOfTheRangeAreSafe) {
+  DDBLTFX fx{};
+  fx.dwSize = sizeof fx;
+  for (const LONG far : {INT32_MAX - 4, INT32_MIN + 4}) {
+    EXPECT_EQ(sprite->DrawFastToBack(far, far, Rect(0, 0, 16, 16), 0), DD_OK);
+  }
+  sprite->DrawToBack(Rect(INT32_MAX - 8, 0, INT32_MAX, 8), Rect(0, 0, 16, 16), 0, fx);
+  sprite->DrawToBack(Rect(INT32_MIN, 0, INT32_MIN + 8, 8), Rect(0, 0, 16, 16), 0, fx);
+  // A destination spanning the whole range: clipped to the screen, scaled.
+  sprite->DrawToBack(Rect(INT32_MIN, 0, INT32_MAX, 16), Rect(0, 0, 16, 16), 0, fx);
+  EXPECT_EQ(Back(639, 479), 0u);
+}
+
 TEST_F(ClipTest, ClipRectLimitsDrawsWhenSet) {
   brin->BackBuffer->ClipRect = Rect(100, 100, 110, 110);
   brin->BackBuffer->UseClipRect = true;
