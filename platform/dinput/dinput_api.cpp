@@ -1,0 +1,83 @@
+// The DirectInput entry points and identifiers.
+#include <new>
+
+#include "platform/dinput.h"
+#include "platform/dinput/dinput_object.h"
+#include "platform/dinput/dinput_state.h"
+#include "platform/faults.h"
+#include "platform/system.h"
+
+const IID IID_IDirectInputA = {0x89521360, 0xAA8A, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID IID_IDirectInput2A = {0x5944E662, 0xAA8A, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID IID_IDirectInputDeviceA = {0x5944E680, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+const GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Joystick = {0x6F1D2B70, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+const GUID GUID_XAxis = {0xA36D02E0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_YAxis = {0xA36D02E1, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_ZAxis = {0xA36D02E2, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_RxAxis = {0xA36D02F4, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_RyAxis = {0xA36D02F5, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_RzAxis = {0xA36D02E3, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Slider = {0xA36D02E4, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Button = {0xA36D02F0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Key = {0x55728220, 0xD33C, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_POV = {0xA36D02F2, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Unknown = {0xA36D02F3, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+#define BRIN_DIPROP(name, n) \
+  const GUID name = {0x8A6A2C00u + (n), 0x4B1D, 0x11D3, {0x9A, 0x1E, 0x44, 0x49, 0x50, 0x52, 0x4F, 0x50}}
+BRIN_DIPROP(DIPROP_BUFFERSIZE, 1);
+BRIN_DIPROP(DIPROP_AXISMODE, 2);
+BRIN_DIPROP(DIPROP_GRANULARITY, 3);
+BRIN_DIPROP(DIPROP_RANGE, 4);
+BRIN_DIPROP(DIPROP_DEADZONE, 5);
+BRIN_DIPROP(DIPROP_SATURATION, 6);
+BRIN_DIPROP(DIPROP_FFGAIN, 7);
+BRIN_DIPROP(DIPROP_FFLOAD, 8);
+BRIN_DIPROP(DIPROP_AUTOCENTER, 9);
+BRIN_DIPROP(DIPROP_CALIBRATIONMODE, 10);
+#undef BRIN_DIPROP
+
+namespace {
+
+// The program's one module; its address is the instance handle.
+char gModule;
+HMODULE ModuleHandle() { return reinterpret_cast<HMODULE>(&gModule); }
+
+}  // namespace
+
+HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
+  if (platform::TakeFault("GetModuleHandleA")) return nullptr;
+  return lpModuleName ? nullptr : ModuleHandle();
+}
+
+namespace platform::dinput {
+
+HRESULT CheckCreation(HINSTANCE hinst, DWORD version) {
+  if (!hinst || hinst != ModuleHandle()) return DIERR_INVALIDPARAM;
+  if (version == 0) return DIERR_NOTINITIALIZED;
+  if (version > 0x0500) return DIERR_OLDDIRECTINPUTVERSION;
+  if (version != 0x0300 && version != 0x0500) return DIERR_BETADIRECTINPUTVERSION;
+  return DI_OK;
+}
+
+}  // namespace platform::dinput
+
+HRESULT WINAPI DirectInputCreateA(HINSTANCE hinst, DWORD dwVersion, LPDIRECTINPUTA* lplpDirectInput,
+                                  LPUNKNOWN punkOuter) {
+  if (lplpDirectInput) *lplpDirectInput = nullptr;
+  if (const HRESULT fault = platform::TakeFault("DirectInputCreateA")) return fault;
+  if (!lplpDirectInput) return DIERR_INVALIDPARAM;
+  if (punkOuter) return DIERR_NOAGGREGATION;
+  if (const HRESULT refused = platform::dinput::CheckCreation(hinst, dwVersion)) return refused;
+  if (!platform::HasBackend()) return DIERR_GENERIC;
+  auto* object = new (std::nothrow) platform::dinput::DirectInput(dwVersion);
+  if (!object) return DIERR_OUTOFMEMORY;
+  platform::dinput::StartWatching();
+  *lplpDirectInput = object;
+  return DI_OK;
+}
