@@ -1,0 +1,110 @@
+#include "platform/dsound/dsound_mixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/dsound.h"
+#include "platform/dsound/dsound_buffer.h"
+#include "platform/system.h"
+
+namespace platform::dsound {
+
+Mixer& Mixer::Instance() {
+  // Never destroyed: a back end's audio thread may still pull while the
+  // process ends (a halt calls exit from inside a frame).
+  static Mixer* mixer = [] {
+    auto* m = new Mixer;
+    RegisterReset(&Mixer::Reset);
+    return m;
+  }();
+  return *mixer;
+}
+
+void Mixer::Reset() {
+  // A new back end was installed: the old one's audio is gone with it, and
+  // the output's clock starts again.
+  Mixer& mixer = Instance();
+  mixer.backend_ = nullptr;
+  std::lock_guard<std::mutex> guard(mixer.mutex_);
+  mixer.framesMixed_ = 0;
+}
+
+bool Mixer::Attach() {
+  if (!HasBackend()) return false;
+  Backend& backend = CurrentBackend();
+  if (backend_ != &backend) {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      rate_ = kRate;
+      channels_ = kChannels;
+    }
+    if (!backend.OpenAudio(AudioFormat{kRate, kChannels}, this)) return false;
+    backend_ = &backend;
+  }
+  ++users_;
+  return true;
+}
+
+void Mixer::Detach() {
+  if (users_ > 0) --users_;
+  if (users_ > 0 || !backend_) return;
+  if (HasBackend() && &CurrentBackend() == backend_) backend_->CloseAudio();
+  backend_ = nullptr;
+}
+
+void Mixer::Link(SoundBuffer* buffer) {
+  buffer->previous = nullptr;
+  buffer->next = first_;
+  if (first_) first_->previous = buffer;
+  first_ = buffer;
+}
+
+void Mixer::Unlink(SoundBuffer* buffer) {
+  if (buffer->previous) buffer->previous->next = buffer->next;
+  if (buffer->next) buffer->next->previous = buffer->previous;
+  if (first_ == buffer) first_ = buffer->next;
+  buffer->next = buffer->previous = nullptr;
+}
+
+void Mixer::Mix(std::int16_t* out, std::uint32_t frames) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  const auto clip = [](std::int32_t v) {
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
+  };
+  while (frames > 0) {
+    const std::uint32_t n = std::min(frames, kChunkFrames);
+    std::fill_n(accumulator_.begin(), n * 2, 0);
+    for (SoundBuffer* buffer = first_; buffer; buffer = buffer->next)
+      if (buffer->Audible()) buffer->MixInto(accumulator_.data(), n, rate_);
+    if (channels_ == 1) {
+      for (std::uint32_t i = 0; i < n; ++i) out[i] = clip((accumulator_[2 * i] + accumulator_[2 * i + 1]) / 2);
+    } else {
+      for (std::uint32_t i = 0; i < n; ++i) {
+        std::int16_t* frame = out + static_cast<size_t>(i) * channels_;
+        frame[0] = clip(accumulator_[2 * i]);
+        frame[1] = clip(accumulator_[2 * i + 1]);
+        for (std::uint32_t c = 2; c < channels_; ++c) frame[c] = 0;
+      }
+    }
+    out += static_cast<size_t>(n) * channels_;
+    frames -= n;
+    framesMixed_ += n;
+  }
+}
+
+double LevelToAmplitude(LONG hundredthsOfDecibel) {
+  if (hundredthsOfDecibel <= DSBVOLUME_MIN) return 0.0;
+  if (hundredthsOfDecibel >= 0) return 1.0;
+  return std::pow(10.0, hundredthsOfDecibel / 2000.0);
+}
+
+void PanToAmplitudes(LONG pan, double& left, double& right) {
+  left = pan > 0 ? LevelToAmplitude(-pan) : 1.0;
+  right = pan < 0 ? LevelToAmplitude(pan) : 1.0;
+}
+
+std::int32_t AmplitudeToGain(double amplitude) {
+  return static_cast<std::int32_t>(std::lround(std::clamp(amplitude, 0.0, 1.0) * 65536.0));
+}
+
+}  // namespace platform::dsound
