@@ -1,0 +1,42 @@
+// The input component's copy of the library's log and error policy.
+//
+// Its own file ("brinin.debug" beside the executable), its own line counter
+// and its own switches, which belong to the module rather than to a
+// component: the last DebugOption set applies to every TBrinInput. The lines
+// are those of the display component's log; what differs is the exception
+// switch: DebugLog raises EBrinIn with its message after writing the line
+// (or without one, when messages are off). Because that happens inside
+// CheckResult's logging, an exception wins over a halt.
+#pragma once
+
+#include <string>
+
+#include "display/debug_log.h"
+#include "platform/exception.h"
+#include "platform/types.h"
+
+// The input component's exception: nothing but its message.
+class EBrinIn : public platform::Exception {
+ public:
+  using platform::Exception::Exception;
+};
+
+namespace brin::input {
+
+struct InputLog {
+  DebugLogChannel channel{"brinin.debug"};  // haltOnError and debugMessage
+  bool exceptOnError = false;
+};
+
+// The module's log, switches and counter.
+InputLog& Log();
+// Back to the state at program start: halt and messages on, no exception,
+// counter 0, the executable's folder.
+void ResetLog();
+
+void DebugLog(const std::string& message);
+// Returns CODE; a non-zero code is logged with "(Error Code(%X))" appended,
+// then raises EBrinIn (exception switch) or ends the process (halt switch).
+HRESULT CheckResult(HRESULT code, const std::string& message);
+
+}  // namespace brin::input
