@@ -68,7 +68,9 @@ TBrinSoundGenWave::TBrinSoundGenWave(TBrinSound* ASound, const std::string& File
 }
 
 TBrinSoundGenWave::~TBrinSoundGenWave() {
-  if (!Sound->Initialized || !Buffer) return;
+  // A buffer is released even when the component has since lost its device
+  // (a second Initialize that found none), rather than leaked.
+  if (!Buffer) return;
   IDirectSoundBuffer* buffer = Buffer;
   Buffer = nullptr;
   brin::sound::CheckRelease(buffer->Release(), "二次バッファの解放に失敗しました");
