@@ -108,7 +108,8 @@ void TBrinSoundGenWave::LoadWAV(const std::string& FileName, bool Is3D) {
   DataSize = chunk.cksize;
   DSBUFFERDESC1 desc{};
   desc.dwSize = sizeof desc;
-  desc.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME | (Is3D ? DSBCAPS_CTRL3D : DSBCAPS_CTRLPAN);
+  desc.dwFlags =
+      DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME | (Is3D ? DSBCAPS_CTRL3D : DSBCAPS_CTRLPAN);
   if (Sound->StickyFocus) desc.dwFlags |= DSBCAPS_STICKYFOCUS;
   desc.dwBufferBytes = DataSize;
   desc.lpwfxFormat = &Format;

@@ -116,7 +116,8 @@ Spatial Spatialise(const DS3DBUFFER& source, const DS3DLISTENER& listener, bool 
     const D3DVECTOR right = Cross(listener.vOrientTop, listener.vOrientFront);
     const D3DVECTOR up = Cross(listener.vOrientFront, right);
     const double rightLength = Length(right), upLength = Length(up), frontLength = Length(listener.vOrientFront);
-    offset = D3DVECTOR{static_cast<float>(Dot(world, right) / rightLength), static_cast<float>(Dot(world, up) / upLength),
+    offset = D3DVECTOR{static_cast<float>(Dot(world, right) / rightLength),
+                       static_cast<float>(Dot(world, up) / upLength),
                        static_cast<float>(Dot(world, listener.vOrientFront) / frontLength)};
   }
   const double distance = Length(offset);
@@ -265,7 +266,8 @@ HRESULT Buffer3D::SetAllParameters(LPCDS3DBUFFER pcDs3dBuffer, DWORD dwApply) {
   return Edit(side, dwApply, [&](DS3DBUFFER& p) { change; }, &ValidBuffer3D)
 
 HRESULT Buffer3D::SetConeAngles(DWORD dwInsideConeAngle, DWORD dwOutsideConeAngle, DWORD dwApply) {
-  BRIN_SET_3D_BUFFER("SetConeAngles", (p.dwInsideConeAngle = dwInsideConeAngle, p.dwOutsideConeAngle = dwOutsideConeAngle));
+  BRIN_SET_3D_BUFFER("SetConeAngles",
+                     (p.dwInsideConeAngle = dwInsideConeAngle, p.dwOutsideConeAngle = dwOutsideConeAngle));
 }
 HRESULT Buffer3D::SetConeOrientation(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD dwApply) {
   BRIN_SET_3D_BUFFER("SetConeOrientation", (p.vConeOrientation = D3DVECTOR{x, y, z}));

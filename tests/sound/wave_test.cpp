@@ -17,7 +17,8 @@ std::vector<std::int16_t> DataSamples(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (size_t at = 12; at + 8 <= bytes.size();) {
-    const DWORD size = bytes[at + 4] | (bytes[at + 5] << 8) | (bytes[at + 6] << 16) | (static_cast<DWORD>(bytes[at + 7]) << 24);
+    DWORD size = 0;
+    std::memcpy(&size, &bytes[at + 4], 4);  // little-endian, as this machine is
     if (std::memcmp(&bytes[at], "data", 4) == 0) {
       std::vector<std::int16_t> samples(size / 2);
       std::memcpy(samples.data(), &bytes[at + 8], samples.size() * 2);
