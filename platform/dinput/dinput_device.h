@@ -74,6 +74,7 @@ class Device final : public RefCounted<IDirectInputDevice2A> {
   // Acquired, and not since lost to a focus change or an unplug.
   bool Held() const { return acquired_ && !LostNow(); }
   bool Exclusive() const { return (cooperation_ & DISCL_EXCLUSIVE) != 0; }
+  bool Buffered() const { return bufferSize_ > 0; }
   // Buffers what EVENT changed, when acquired with a buffer.
   void Record(const Event& event);
 

@@ -92,6 +92,9 @@ void OnInputEvent(const Event& event, void*) {
       break;
   }
   ++s.sequence;
+  // Reading the clock moves a stepping virtual clock on, so it is read only
+  // when some device keeps buffered data.
+  if (std::none_of(s.devices.begin(), s.devices.end(), [](const Device* d) { return d->Buffered(); })) return;
   s.eventTime = GetTickCount();
   for (Device* device : s.devices) device->Record(event);
 }

@@ -25,9 +25,9 @@ struct FailureCase {
   bool joystickReads;   // and the joystick, once acquired again
 };
 
-class InitFailureTest : public InputTest, public ::testing::WithParamInterface<FailureCase> {};
+class InputInitFailureTest : public InputTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(InitFailureTest, IsLoggedAndTheComponentCarriesOn) {
+TEST_P(InputInitFailureTest, IsLoggedAndTheComponentCarriesOn) {
   const FailureCase& c = GetParam();
   backend.AddJoystick(Pad("Pad"));
   platform::InjectFault(c.call, kFault, c.mode);
@@ -52,7 +52,7 @@ const std::string kJoystickFormat = Line("DirectInputDeviceのデータフォー
 const std::string kCooperation = Line("DirectInputDeviceの協調レベルの設定に失敗しました");
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryMessage, InitFailureTest,
+    EveryMessage, InputInitFailureTest,
     ::testing::Values(
         FailureCase{"DirectInputCreateA", FaultMode::Once, {kCreate}, 0, false, false},
         FailureCase{"IDirectInputA::CreateDevice", FaultMode::Once, {kKeyboard}, 1, false, true},

@@ -6,7 +6,7 @@
 namespace dinput_test {
 namespace {
 
-class KeyboardTest : public DInputTest {
+class DInputAcquisitionTest : public DInputTest {
  protected:
   void SetUp() override {
     DInputTest::SetUp();
@@ -19,7 +19,7 @@ class KeyboardTest : public DInputTest {
   Com<IDirectInputA> di;
 };
 
-TEST_F(KeyboardTest, KeysDownReadAs0x80ByScanCode) {
+TEST_F(DInputAcquisitionTest, KeysDownReadAs0x80ByScanCode) {
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   Key(DIK_Z, true);
   Key(DIK_UP, true);
@@ -35,7 +35,7 @@ TEST_F(KeyboardTest, KeysDownReadAs0x80ByScanCode) {
   EXPECT_EQ(keyboard->GetDeviceState(sizeof(keys), nullptr), DIERR_INVALIDPARAM);
 }
 
-TEST_F(KeyboardTest, ForegroundDevicesAreLostWithTheFocus) {
+TEST_F(DInputAcquisitionTest, ForegroundDevicesAreLostWithTheFocus) {
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   Key(DIK_X, true);
   Focus(false);
@@ -49,7 +49,7 @@ TEST_F(KeyboardTest, ForegroundDevicesAreLostWithTheFocus) {
   EXPECT_EQ(keys[DIK_X], 0) << "keys held when the focus went are forgotten";
 }
 
-TEST_F(KeyboardTest, AFocusRoundTripBetweenReadsStillLosesTheDevice) {
+TEST_F(DInputAcquisitionTest, AFocusRoundTripBetweenReadsStillLosesTheDevice) {
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   Focus(false);
   Focus(true);
@@ -59,7 +59,7 @@ TEST_F(KeyboardTest, AFocusRoundTripBetweenReadsStillLosesTheDevice) {
   EXPECT_EQ(keyboard->GetDeviceState(sizeof(keys), keys), DI_OK);
 }
 
-TEST_F(KeyboardTest, BackgroundDevicesSurviveFocusChanges) {
+TEST_F(DInputAcquisitionTest, BackgroundDevicesSurviveFocusChanges) {
   Com<IDirectInputDevice2A> keyboard(
       MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
   Focus(false);
@@ -71,7 +71,7 @@ TEST_F(KeyboardTest, BackgroundDevicesSurviveFocusChanges) {
   EXPECT_EQ(keyboard->Acquire(), DI_OK);
 }
 
-TEST_F(KeyboardTest, AcquisitionNeedsAFormatAndFreezesIt) {
+TEST_F(DInputAcquisitionTest, AcquisitionNeedsAFormatAndFreezesIt) {
   Com<IDirectInputDeviceA> keyboard;
   ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, keyboard.Out(), nullptr), DI_OK);
   BYTE keys[256];
@@ -87,7 +87,7 @@ TEST_F(KeyboardTest, AcquisitionNeedsAFormatAndFreezesIt) {
   EXPECT_EQ(keyboard->SetEventNotification(reinterpret_cast<HANDLE>(window)), DIERR_INVALIDPARAM);
 }
 
-TEST_F(KeyboardTest, CooperativeLevelsAreChecked) {
+TEST_F(DInputAcquisitionTest, CooperativeLevelsAreChecked) {
   Com<IDirectInputDeviceA> keyboard;
   ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, keyboard.Out(), nullptr), DI_OK);
   EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
@@ -106,7 +106,7 @@ TEST_F(KeyboardTest, CooperativeLevelsAreChecked) {
   EXPECT_EQ(mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DIERR_UNSUPPORTED);
 }
 
-TEST_F(KeyboardTest, OnlyOneInstanceHoldsADeviceExclusively) {
+TEST_F(DInputAcquisitionTest, OnlyOneInstanceHoldsADeviceExclusively) {
   const DWORD exclusive = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
   Com<IDirectInputDevice2A> first(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard, exclusive));
   Com<IDirectInputDevice2A> second(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard, exclusive, false));
@@ -121,7 +121,7 @@ TEST_F(KeyboardTest, OnlyOneInstanceHoldsADeviceExclusively) {
   EXPECT_EQ(first->Acquire(), DI_OK);
 }
 
-TEST_F(KeyboardTest, KeyObjectsAreNamedAndFoundByOffset) {
+TEST_F(DInputAcquisitionTest, KeyObjectsAreNamedAndFoundByOffset) {
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   DIDEVICEOBJECTINSTANCEA info{};
   info.dwSize = sizeof(info);

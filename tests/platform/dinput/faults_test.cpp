@@ -15,9 +15,9 @@ struct FaultCase {
   Call call;
 };
 
-class FaultTest : public DInputTest, public ::testing::WithParamInterface<FaultCase> {};
+class DInputFaultTest : public DInputTest, public ::testing::WithParamInterface<FaultCase> {};
 
-TEST_P(FaultTest, InjectedFaultIsReturned) {
+TEST_P(DInputFaultTest, InjectedFaultIsReturned) {
   Com<IDirectInputA> di(MakeInput());
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   platform::InjectFault(GetParam().name, kFault);
@@ -32,7 +32,7 @@ BOOL CALLBACK AnyEffect(LPCDIEFFECTINFOA, LPVOID) { return DIENUM_CONTINUE; }
 BOOL CALLBACK AnyCreated(LPDIRECTINPUTEFFECT, LPVOID) { return DIENUM_CONTINUE; }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryCall, FaultTest,
+    EveryCall, DInputFaultTest,
     ::testing::Values(
         FaultCase{"DirectInputCreateA",
                   [](IDirectInputA*, IDirectInputDevice2A*) {

@@ -7,7 +7,7 @@ namespace {
 
 using platform::EventType;
 
-class StateTest : public DInputTest {
+class DInputStateTest : public DInputTest {
  protected:
   void SetUp() override {
     DInputTest::SetUp();
@@ -37,7 +37,7 @@ class StateTest : public DInputTest {
   GUID pad{};
 };
 
-TEST_F(StateTest, MouseReportsMotionSinceTheLastReadPerDevice) {
+TEST_F(DInputStateTest, MouseReportsMotionSinceTheLastReadPerDevice) {
   Com<IDirectInputDevice2A> a(MakeDevice(di.get(), GUID_SysMouse, c_dfDIMouse));
   Com<IDirectInputDevice2A> b(MakeDevice(di.get(), GUID_SysMouse, c_dfDIMouse));
   Mouse(EventType::MouseMove, 5, -3, 0);
@@ -70,7 +70,7 @@ TEST_F(StateTest, MouseReportsMotionSinceTheLastReadPerDevice) {
   EXPECT_EQ(SetRange(a.get(), DIPH_BYOFFSET, DIMOFS_X, 0, 100), DIERR_UNSUPPORTED);
 }
 
-TEST_F(StateTest, JoystickAxesAreScaledToTheirRange) {
+TEST_F(DInputStateTest, JoystickAxesAreScaledToTheirRange) {
   Com<IDirectInputDevice2A> stick(MakeDevice(di.get(), pad, c_dfDIJoystick));
   Joy(EventType::JoystickAxis, 0, 0, -32768);
   Joy(EventType::JoystickAxis, 0, 1, 32767);
@@ -102,7 +102,7 @@ TEST_F(StateTest, JoystickAxesAreScaledToTheirRange) {
   EXPECT_EQ(SetRange(stick.get(), DIPH_DEVICE, 4, 0, 5), DIERR_INVALIDPARAM);
 }
 
-TEST_F(StateTest, DeadZoneAndSaturationShapeTheTravel) {
+TEST_F(DInputStateTest, DeadZoneAndSaturationShapeTheTravel) {
   Com<IDirectInputDevice2A> stick(MakeDevice(di.get(), pad, c_dfDIJoystick));
   ASSERT_EQ(SetRange(stick.get(), DIPH_DEVICE, 0, -10000, 10000), DI_OK);
   ASSERT_EQ(SetDword(stick.get(), DIPROP_DEADZONE, DIPH_BYOFFSET, DIJOFS_X, 1000), DI_OK);
@@ -127,7 +127,7 @@ TEST_F(StateTest, DeadZoneAndSaturationShapeTheTravel) {
   EXPECT_EQ(SetDword(stick.get(), DIPROP_AXISMODE, DIPH_DEVICE, 0, DIPROPAXISMODE_REL), DIERR_ACQUIRED);
 }
 
-TEST_F(StateTest, ButtonsAndPointsOfView) {
+TEST_F(DInputStateTest, ButtonsAndPointsOfView) {
   Com<IDirectInputDevice2A> stick(MakeDevice(di.get(), pad, c_dfDIJoystick));
   DIJOYSTATE s = Read(stick.get());
   EXPECT_EQ(s.rgdwPOV[0], 0xFFFFFFFFu) << "a point of view starts centred";
@@ -148,7 +148,7 @@ TEST_F(StateTest, ButtonsAndPointsOfView) {
   EXPECT_EQ(stick->Poll(), DIERR_NOTACQUIRED);
 }
 
-TEST_F(StateTest, CustomFormatsAreMatchedAndChecked) {
+TEST_F(DInputStateTest, CustomFormatsAreMatchedAndChecked) {
   Com<IDirectInputDeviceA> stick;
   ASSERT_EQ(di->CreateDevice(pad, stick.Out(), nullptr), DI_OK);
   // Y then X, then the first button, in a state of their own.
@@ -198,7 +198,7 @@ struct Named {
   std::vector<DWORD> offsets;
 };
 
-TEST_F(StateTest, ObjectsAreListedWithTheirOffsets) {
+TEST_F(DInputStateTest, ObjectsAreListedWithTheirOffsets) {
   Com<IDirectInputDevice2A> stick(MakeDevice(di.get(), pad, c_dfDIJoystick));
   Named listed;
   ASSERT_EQ(stick->EnumObjects(
@@ -217,7 +217,7 @@ TEST_F(StateTest, ObjectsAreListedWithTheirOffsets) {
   EXPECT_EQ(granularity.dwData, 1u);
 }
 
-TEST_F(StateTest, BufferedDataKeepsEachChangeInOrder) {
+TEST_F(DInputStateTest, BufferedDataKeepsEachChangeInOrder) {
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard, DISCL_NONEXCLUSIVE |
                                                 DISCL_FOREGROUND, false));
   DIDEVICEOBJECTDATA items[4];
