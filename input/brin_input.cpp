@@ -151,9 +151,8 @@ BOOL CALLBACK TBrinInput::EnumJoystickCallback(LPCDIDEVICEINSTANCEA instance, LP
 
 void TBrinInput::EnumJoystick(const DIDEVICEINSTANCEA& instance) {
   if (!forceFeedbackPass_) {
-    for (int i = 0; i < joystickCount_; ++i)
-      if (joystickForceFeedback_[static_cast<size_t>(i)] && joystickNames_[static_cast<size_t>(i)] == instance.tszProductName)
-        return;
+    for (size_t i = 0; i < static_cast<size_t>(joystickCount_); ++i)
+      if (joystickForceFeedback_[i] && joystickNames_[i] == instance.tszProductName) return;
   }
   // The table is full: further joysticks are not opened.
   if (joystickCount_ >= kMaxJoysticks) return;

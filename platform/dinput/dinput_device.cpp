@@ -260,7 +260,8 @@ HRESULT Device::GetDeviceState(DWORD cbData, LPVOID lpvData) {
   if (cbData != dataSize_) return DIERR_INVALIDPARAM;
   const JoystickSlot* joystick = Joystick();
   auto* data = static_cast<BYTE*>(lpvData);
-  for (const Mapping& m : mappings_) Write(data, m.offset, ObjectValue(m.object, joystick), ValueSize(Object(m.object)));
+  for (const Mapping& m : mappings_)
+    Write(data, m.offset, ObjectValue(m.object, joystick), ValueSize(Object(m.object)));
   if (kind_ == DeviceKind::Mouse) mouseBase_ = State().mouseTotal;
   return DI_OK;
 }
