@@ -7,13 +7,13 @@
 namespace sound_test {
 namespace {
 
-using Channels = SoundTest;
+using SoundChannels = SoundTest;
 using Samples = std::vector<std::int16_t>;
 
 // Output frames per sample of a 22050 Hz wave at the 44100 Hz output.
 constexpr size_t kStep = 2;
 
-TEST_F(Channels, OneWaveOnTwoChannelsGivesTwoOverlappingSounds) {
+TEST_F(SoundChannels, OneWaveOnTwoChannelsGivesTwoOverlappingSounds) {
   TBrinSound* sound = Start();
   auto wave = std::make_unique<TBrinSoundWaveData>(sound, WriteFile("a.wav", PcmWave({1000, 2000, 3000, 4000})));
   TBrinSoundChannel* a = sound->Channels(0);
@@ -43,7 +43,7 @@ TEST_F(Channels, OneWaveOnTwoChannelsGivesTwoOverlappingSounds) {
   EXPECT_FALSE(LogExists());
 }
 
-TEST_F(Channels, PlayRestartsStopHaltsAndDetachingSilences) {
+TEST_F(SoundChannels, PlayRestartsStopHaltsAndDetachingSilences) {
   TBrinSound* sound = Start();
   auto wave = std::make_unique<TBrinSoundWaveData>(sound, WriteFile("a.wav", PcmWave({10, 20, 30, 40, 50})));
   TBrinSoundChannel* channel = sound->Channels(7);
@@ -67,7 +67,7 @@ TEST_F(Channels, PlayRestartsStopHaltsAndDetachingSilences) {
   EXPECT_FALSE(LogExists());
 }
 
-TEST_F(Channels, AThreeDWaveBringsItsParametersToEachChannel) {
+TEST_F(SoundChannels, AThreeDWaveBringsItsParametersToEachChannel) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->Use3D = true; });
   ASSERT_NE(sound->Listener3D, nullptr);
   ASSERT_NE(sound->Listener, nullptr);

@@ -5,9 +5,9 @@
 namespace sound_test {
 namespace {
 
-using Component = SoundTest;
+using SoundComponent = SoundTest;
 
-TEST_F(Component, DefaultsAndStartUpAsTheFormLoadsIt) {
+TEST_F(SoundComponent, DefaultsAndStartUpAsTheFormLoadsIt) {
   TComponent owner(nullptr);
   auto* plain = new TBrinSound(&owner);
   EXPECT_EQ(plain->ChannelCount, 8u);
@@ -41,7 +41,7 @@ TEST_F(Component, DefaultsAndStartUpAsTheFormLoadsIt) {
   EXPECT_FALSE(LogExists());  // every release came back to 0
 }
 
-TEST_F(Component, ChannelsAreNumberedFromZeroAndOthersAreReported) {
+TEST_F(SoundComponent, ChannelsAreNumberedFromZeroAndOthersAreReported) {
   TBrinSound* sound = Start();
   TBrinSoundChannel* last = sound->Channels(49);
   ASSERT_NE(last, nullptr);
@@ -63,7 +63,7 @@ TEST_F(Component, ChannelsAreNumberedFromZeroAndOthersAreReported) {
   EXPECT_EQ(last->Params3D->Channel, last);
 }
 
-TEST_F(Component, ChannelsExistOnlyAsMadeByInitialize) {
+TEST_F(SoundComponent, ChannelsExistOnlyAsMadeByInitialize) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->ChannelCount = 3; });
   ASSERT_NE(sound->Channels(2), nullptr);
   // Raising the count later does not invent channels: the range is what exists.
@@ -78,7 +78,7 @@ TEST_F(Component, ChannelsExistOnlyAsMadeByInitialize) {
   EXPECT_EQ(platform::LiveObjectCount(), baseObjects + 2);  // the new object and its primary
 }
 
-TEST_F(Component, NoDeviceMeansSilenceAndNoReports) {
+TEST_F(SoundComponent, NoDeviceMeansSilenceAndNoReports) {
   backend.SetAudioAvailable(false);
   TBrinSound* sound = Start([](TBrinSound* s) { s->SetDebugOption({dsoHaltOnError, dsoDebugMessage}); });
   EXPECT_FALSE(sound->Initialized);
@@ -98,7 +98,7 @@ TEST_F(Component, NoDeviceMeansSilenceAndNoReports) {
   EXPECT_EQ(platform::LiveObjectCount(), baseObjects);
 }
 
-TEST_F(Component, DesignModeAllowsOneComponentAndStartsNothing) {
+TEST_F(SoundComponent, DesignModeAllowsOneComponentAndStartsNothing) {
   TForm form(nullptr);
   form.SetDesigning(true);
   auto* first = new TBrinSound(&form);

@@ -8,11 +8,11 @@
 namespace sound_test {
 namespace {
 
-using Failures = SoundTest;
+using SoundFailures = SoundTest;
 
 std::string Code(HRESULT code) { return brin::Format("(Error Code(%X))", static_cast<std::uint32_t>(code)); }
 
-TEST_F(Failures, InitializeReportsEachStep) {
+TEST_F(SoundFailures, InitializeReportsEachStep) {
   platform::InjectFault("IDirectSound::SetCooperativeLevel", DSERR_ALLOCATED);
   platform::InjectFault("IDirectSound::CreateSoundBuffer", DSERR_OUTOFMEMORY);
   TBrinSound* sound = Start([](TBrinSound* s) { s->Use3D = true; });
@@ -36,7 +36,7 @@ TEST_F(Failures, InitializeReportsEachStep) {
   EXPECT_EQ(LogLines().size(), 4u);
 }
 
-TEST_F(Failures, LoadingReportsPlatformFailures) {
+TEST_F(SoundFailures, LoadingReportsPlatformFailures) {
   TBrinSound* sound = Start();
   const std::string path = WriteFile("a.wav", PcmWave({1, 2, 3, 4}));
   platform::InjectFault("IDirectSound::CreateSoundBuffer", DSERR_OUTOFMEMORY);
@@ -66,7 +66,7 @@ TEST_F(Failures, LoadingReportsPlatformFailures) {
   EXPECT_EQ(buffer->Release(), 0u);
 }
 
-TEST_F(Failures, AttachingReportsEachStep) {
+TEST_F(SoundFailures, AttachingReportsEachStep) {
   TBrinSound* sound = Start();
   const std::string path = WriteFile("a.wav", PcmWave({1, 2, 3, 4}));
   auto wave = std::make_unique<TBrinSoundWaveData>(sound, path);
@@ -93,7 +93,7 @@ TEST_F(Failures, AttachingReportsEachStep) {
   wave.reset();
 }
 
-TEST_F(Failures, ThreeDAttachingReportsEachStep) {
+TEST_F(SoundFailures, ThreeDAttachingReportsEachStep) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->Use3D = true; });
   const std::string path = WriteFile("a.wav", PcmWave({1, 2, 3, 4}));
   auto wave = std::make_unique<TBrinSoundWave3D>(sound, path);
@@ -125,7 +125,7 @@ TEST_F(Failures, ThreeDAttachingReportsEachStep) {
   wave.reset();
 }
 
-TEST_F(Failures, TeardownReportsWhatIsStillHeld) {
+TEST_F(SoundFailures, TeardownReportsWhatIsStillHeld) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->Use3D = true; });
   IDirectSound3DListener* listener = sound->Listener3D;
   IDirectSoundBuffer* primary = sound->PrimaryBuffer;
@@ -142,7 +142,7 @@ TEST_F(Failures, TeardownReportsWhatIsStillHeld) {
   EXPECT_EQ(ds->Release(), 0u);
 }
 
-TEST_F(Failures, TheExceptionOptionRaisesAfterLogging) {
+TEST_F(SoundFailures, TheExceptionOptionRaisesAfterLogging) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->SetDebugOption({dsoDebugMessage, dsoExceptOnError}); });
   const std::string missing = (dir / "missing.wav").string();
   try {
@@ -178,7 +178,7 @@ TEST_F(Failures, TheExceptionOptionRaisesAfterLogging) {
   EXPECT_EQ(buffer->Release(), 0u);
 }
 
-TEST_F(Failures, LogLinesAreNumberedInCodePage932AndTheFirstEmptiesTheFile) {
+TEST_F(SoundFailures, LogLinesAreNumberedInCodePage932AndTheFirstEmptiesTheFile) {
   WriteFile("brinsound.debug", Bytes{'o', 'l', 'd', '\r', '\n'});
   TBrinSound* sound = Start();
   sound->Channels(60);
@@ -193,9 +193,9 @@ TEST_F(Failures, LogLinesAreNumberedInCodePage932AndTheFirstEmptiesTheFile) {
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
 }
 
-using FailuresDeathTest = Failures;
+using SoundFailuresDeathTest = SoundFailures;
 
-TEST_F(FailuresDeathTest, HaltingEndsTheProgramWithCodeZeroAfterTheLine) {
+TEST_F(SoundFailuresDeathTest, HaltingEndsTheProgramWithCodeZeroAfterTheLine) {
   EXPECT_EXIT(
       {
         platform::InjectFault("IDirectSound::SetCooperativeLevel", DSERR_ALLOCATED);

@@ -10,7 +10,7 @@
 namespace sound_test {
 namespace {
 
-using Waves = SoundTest;
+using SoundWaves = SoundTest;
 
 // The 16-bit samples of a WAV file's "data" chunk, read plainly.
 std::vector<std::int16_t> DataSamples(const std::string& path) {
@@ -29,7 +29,7 @@ std::vector<std::int16_t> DataSamples(const std::string& path) {
   return {};
 }
 
-TEST_F(Waves, TheGamesFiveWavesLoadByBareNameAndPlayAtTheirOwnRate) {
+TEST_F(SoundWaves, TheGamesFiveWavesLoadByBareNameAndPlayAtTheirOwnRate) {
   TBrinSound* sound = Start();
   // The game names its files bare; they are found in the current directory.
   char previous[4096];
@@ -71,7 +71,7 @@ TEST_F(Waves, TheGamesFiveWavesLoadByBareNameAndPlayAtTheirOwnRate) {
   EXPECT_FALSE(LogExists());  // each wave's release came back to 0
 }
 
-TEST_F(Waves, UnusualButGoodFilesLoad) {
+TEST_F(SoundWaves, UnusualButGoodFilesLoad) {
   TBrinSound* sound = Start([](TBrinSound* s) { s->StickyFocus = false; });
   const Bytes samples = SampleBytes({100, 200, 300});
   // A LIST between "fmt " and "data", an odd-sized chunk with its pad, and
@@ -107,7 +107,7 @@ TEST_F(Waves, UnusualButGoodFilesLoad) {
   EXPECT_FALSE(LogExists());
 }
 
-TEST_F(Waves, EachFileProblemHasItsMessage) {
+TEST_F(SoundWaves, EachFileProblemHasItsMessage) {
   TBrinSound* sound = Start();
   const Bytes fmt = Chunk("fmt ", FmtBody(1, 22050, 16));
   const Bytes data = Chunk("data", SampleBytes({1, 2}));

@@ -5,9 +5,9 @@
 namespace dsound_test {
 namespace {
 
-using SoundBuffer = DirectSoundTest;
+using DSoundBuffer = DirectSoundTest;
 
-TEST_F(SoundBuffer, LocksHandOutOneOrTwoRegions) {
+TEST_F(DSoundBuffer, LocksHandOutOneOrTwoRegions) {
   IDirectSoundBuffer* b = MakeBytes(Pcm(1, 8, 22050), std::vector<std::uint8_t>(100, 0x80), DSBCAPS_STATIC);
   void *p1, *p2;
   DWORD n1, n2;
@@ -47,7 +47,7 @@ TEST_F(SoundBuffer, LocksHandOutOneOrTwoRegions) {
   EXPECT_EQ(b->Unlock(nullptr, 0, nullptr, 0), DSERR_INVALIDPARAM);
 }
 
-TEST_F(SoundBuffer, ControlsNeedTheirCapabilityAndStayInRange) {
+TEST_F(DSoundBuffer, ControlsNeedTheirCapabilityAndStayInRange) {
   IDirectSoundBuffer* all = Make(Pcm(1, 16, 22050), std::vector<std::int16_t>(32));
   IDirectSoundBuffer* none = Make(Pcm(1, 16, 22050), std::vector<std::int16_t>(32), 0);
   LONG value = 1;
@@ -66,7 +66,7 @@ TEST_F(SoundBuffer, ControlsNeedTheirCapabilityAndStayInRange) {
   EXPECT_EQ(frequency, 22050u);
 }
 
-TEST_F(SoundBuffer, PlayRequestsStatusAndCursors) {
+TEST_F(DSoundBuffer, PlayRequestsStatusAndCursors) {
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), std::vector<std::int16_t>(1000));
   DWORD status = 1;
   ASSERT_EQ(b->GetStatus(&status), DS_OK);
@@ -102,7 +102,7 @@ TEST_F(SoundBuffer, PlayRequestsStatusAndCursors) {
   EXPECT_EQ(play, 500u);  // stopping keeps the place
 }
 
-TEST_F(SoundBuffer, ThePrimaryStandsForTheOutput) {
+TEST_F(DSoundBuffer, ThePrimaryStandsForTheOutput) {
   DSBUFFERDESC d = Desc(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME, 0, nullptr);
   IDirectSoundBuffer* primary = nullptr;
   ASSERT_EQ(ds_->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);

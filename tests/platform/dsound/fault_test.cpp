@@ -5,9 +5,9 @@
 namespace dsound_test {
 namespace {
 
-using Faults = DirectSoundTest;
+using DSoundFaults = DirectSoundTest;
 
-TEST_F(Faults, CreationCallsFailCleanly) {
+TEST_F(DSoundFaults, CreationCallsFailCleanly) {
   IDirectSound* other = reinterpret_cast<IDirectSound*>(0x1);
   platform::InjectFault("DirectSoundCreate", DSERR_ALLOCATED);
   EXPECT_EQ(DirectSoundCreate(nullptr, &other, nullptr), DSERR_ALLOCATED);
@@ -35,7 +35,7 @@ TEST_F(Faults, CreationCallsFailCleanly) {
   EXPECT_EQ(platform::LiveObjectCount(), 2);  // the object and the one buffer
 }
 
-TEST_F(Faults, BufferCallsReturnTheCodeEveryTimeWhenAskedTo) {
+TEST_F(DSoundFaults, BufferCallsReturnTheCodeEveryTimeWhenAskedTo) {
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), std::vector<std::int16_t>(8, 100));
   platform::InjectFault("IDirectSoundBuffer::Play", DSERR_BUFFERLOST, platform::FaultMode::Always);
   EXPECT_EQ(b->Play(0, 0, 0), DSERR_BUFFERLOST);
@@ -62,7 +62,7 @@ TEST_F(Faults, BufferCallsReturnTheCodeEveryTimeWhenAskedTo) {
   EXPECT_EQ(frequency, 44100u);  // the failed call changed nothing
 }
 
-TEST_F(Faults, ThreeDCallsFailToo) {
+TEST_F(DSoundFaults, ThreeDCallsFailToo) {
   DSBUFFERDESC d = Desc(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, nullptr);
   IDirectSoundBuffer* primary = nullptr;
   ASSERT_EQ(ds_->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);

@@ -7,12 +7,12 @@
 namespace dsound_test {
 namespace {
 
-using Mixing = DirectSoundTest;
+using DSoundMixing = DirectSoundTest;
 using Samples = std::vector<std::int16_t>;
 
 double Amplitude(LONG hundredthsOfDecibel) { return std::pow(10.0, hundredthsOfDecibel / 2000.0); }
 
-TEST_F(Mixing, OnceStopsAtTheEndAndLoopingGoesRound) {
+TEST_F(DSoundMixing, OnceStopsAtTheEndAndLoopingGoesRound) {
   const Samples wave{1000, 2000, -3000, 4000};
   IDirectSoundBuffer* once = Make(Pcm(1, 16, 44100), wave);
   ASSERT_EQ(once->Play(0, 0, 0), DS_OK);
@@ -33,7 +33,7 @@ TEST_F(Mixing, OnceStopsAtTheEndAndLoopingGoesRound) {
   EXPECT_EQ(Left(Pull(3)), (Samples{-3000, 4000, 0}));
 }
 
-TEST_F(Mixing, EightBitStereoAndSilenceBeforeACooperativeLevel) {
+TEST_F(DSoundMixing, EightBitStereoAndSilenceBeforeACooperativeLevel) {
   IDirectSoundBuffer* eight = MakeBytes(Pcm(1, 8, 44100), {128, 255, 0, 192}, 0);
   ASSERT_EQ(eight->Play(0, 0, 0), DS_OK);
   EXPECT_EQ(Left(Pull(4)), (Samples{0, 127 * 256, -128 * 256, 64 * 256}));
@@ -63,7 +63,7 @@ TEST_F(Mixing, EightBitStereoAndSilenceBeforeACooperativeLevel) {
   EXPECT_EQ(quiet->Release(), 0u);
 }
 
-TEST_F(Mixing, VolumeAndPanAreHundredthsOfADecibel) {
+TEST_F(DSoundMixing, VolumeAndPanAreHundredthsOfADecibel) {
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), Samples(8, 20000));
   ASSERT_EQ(b->SetVolume(-600), DS_OK);
   ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
@@ -100,7 +100,7 @@ TEST_F(Mixing, VolumeAndPanAreHundredthsOfADecibel) {
   EXPECT_EQ(volume, -2000);
 }
 
-TEST_F(Mixing, FrequenciesAreResampledToTheOutputRate) {
+TEST_F(DSoundMixing, FrequenciesAreResampledToTheOutputRate) {
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 22050), {0, 1000, 2000, 3000});
   ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
   // Half the output rate: every sample and a point half way to the next.
@@ -123,7 +123,7 @@ TEST_F(Mixing, FrequenciesAreResampledToTheOutputRate) {
   EXPECT_NEAR(static_cast<double>(last + 1), 11025.0 * 44100.0 / 11111.0, 1.0);
 }
 
-TEST_F(Mixing, SumsAreClippedToSixteenBits) {
+TEST_F(DSoundMixing, SumsAreClippedToSixteenBits) {
   IDirectSoundBuffer* a = Make(Pcm(1, 16, 44100), {30000, -30000, 10000});
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), {30000, -30000, -4000});
   ASSERT_EQ(a->Play(0, 0, 0), DS_OK);
@@ -131,7 +131,7 @@ TEST_F(Mixing, SumsAreClippedToSixteenBits) {
   EXPECT_EQ(Left(Pull(3)), (Samples{32767, -32768, 6000}));
 }
 
-TEST_F(Mixing, DuplicatesShareSamplesButNotTheirPlaceOrControls) {
+TEST_F(DSoundMixing, DuplicatesShareSamplesButNotTheirPlaceOrControls) {
   IDirectSoundBuffer* original = Make(Pcm(1, 16, 44100), {100, 200, 300, 400, 500, 600});
   ASSERT_EQ(original->SetVolume(-2000), DS_OK);
   IDirectSoundBuffer* copy = nullptr;
@@ -171,7 +171,7 @@ TEST_F(Mixing, DuplicatesShareSamplesButNotTheirPlaceOrControls) {
   EXPECT_EQ(primary->Release(), 0u);
 }
 
-TEST_F(Mixing, ReferencesKeepTheObjectAlive) {
+TEST_F(DSoundMixing, ReferencesKeepTheObjectAlive) {
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), {1, 2});
   IDirectSoundBuffer* copy = nullptr;
   ASSERT_EQ(ds_->DuplicateSoundBuffer(b, &copy), DS_OK);

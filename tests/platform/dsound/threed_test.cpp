@@ -8,7 +8,7 @@
 namespace dsound_test {
 namespace {
 
-class ThreeD : public DirectSoundTest {
+class DSound3D : public DirectSoundTest {
  protected:
   void SetUp() override {
     DirectSoundTest::SetUp();
@@ -35,7 +35,7 @@ class ThreeD : public DirectSoundTest {
   IDirectSound3DBuffer* source3D_ = nullptr;
 };
 
-TEST_F(ThreeD, InterfacesExistOnlyWithThreeDControlAndCountOnTheirOwn) {
+TEST_F(DSound3D, InterfacesExistOnlyWithThreeDControlAndCountOnTheirOwn) {
   IDirectSoundBuffer* flat = Make(Pcm(1, 16, 44100), std::vector<std::int16_t>(4));
   void* object = reinterpret_cast<void*>(0x1);
   EXPECT_EQ(flat->QueryInterface(IID_IDirectSound3DBuffer, &object), E_NOINTERFACE);
@@ -60,7 +60,7 @@ TEST_F(ThreeD, InterfacesExistOnlyWithThreeDControlAndCountOnTheirOwn) {
   EXPECT_EQ(source_->Release(), 2u);
 }
 
-TEST_F(ThreeD, RecordsStartAtTheirDefaultsAndRefuseNonsense) {
+TEST_F(DSound3D, RecordsStartAtTheirDefaultsAndRefuseNonsense) {
   DS3DBUFFER b{};
   EXPECT_EQ(source3D_->GetAllParameters(&b), DSERR_INVALIDPARAM);  // dwSize unset
   b.dwSize = sizeof b;
@@ -87,7 +87,7 @@ TEST_F(ThreeD, RecordsStartAtTheirDefaultsAndRefuseNonsense) {
   EXPECT_EQ(std::memcmp(&after, &b, sizeof b), 0);  // nothing refused was kept
 }
 
-TEST_F(ThreeD, DeferredSettingsWaitForTheCommit) {
+TEST_F(DSound3D, DeferredSettingsWaitForTheCommit) {
   ASSERT_EQ(source3D_->SetPosition(0, 0, 4, DS3D_DEFERRED), DS_OK);
   ASSERT_EQ(listener_->SetRolloffFactor(0.0f, DS3D_DEFERRED), DS_OK);
   D3DVECTOR position{};
@@ -106,7 +106,7 @@ TEST_F(ThreeD, DeferredSettingsWaitForTheCommit) {
   EXPECT_NEAR(Heard().first, 0.5, 1e-3);  // 4 units away, full volume up to 2
 }
 
-TEST_F(ThreeD, DistanceAndDirectionShapeWhatIsHeard) {
+TEST_F(DSound3D, DistanceAndDirectionShapeWhatIsHeard) {
   auto at = [&](float x, float y, float z) { ASSERT_EQ(source3D_->SetPosition(x, y, z, DS3D_IMMEDIATE), DS_OK); };
   at(0, 0, 1);
   auto [left, right] = Heard();
@@ -152,7 +152,7 @@ TEST_F(ThreeD, DistanceAndDirectionShapeWhatIsHeard) {
   EXPECT_NEAR(Heard().first, 0.5, 1e-3);  // held at the maximum distance
 }
 
-TEST_F(ThreeD, BuffersMutedAtTheirMaximumDistanceFallSilent) {
+TEST_F(DSound3D, BuffersMutedAtTheirMaximumDistanceFallSilent) {
   IDirectSoundBuffer* muted = Make(Pcm(1, 16, 44100), std::vector<std::int16_t>(8, 12000),
                                    DSBCAPS_CTRL3D | DSBCAPS_MUTE3DATMAXDISTANCE);
   IDirectSound3DBuffer* muted3D = nullptr;
@@ -167,7 +167,7 @@ TEST_F(ThreeD, BuffersMutedAtTheirMaximumDistanceFallSilent) {
   EXPECT_EQ(Heard().first, 0.0);
 }
 
-TEST_F(ThreeD, TheConeTurnsTheSoundDownBehindTheSource) {
+TEST_F(DSound3D, TheConeTurnsTheSoundDownBehindTheSource) {
   ASSERT_EQ(source3D_->SetPosition(0, 0, 1, DS3D_IMMEDIATE), DS_OK);
   ASSERT_EQ(source3D_->SetConeOutsideVolume(-2000, DS3D_IMMEDIATE), DS_OK);
   ASSERT_EQ(source3D_->SetConeAngles(90, 180, DS3D_IMMEDIATE), DS_OK);
