@@ -164,10 +164,11 @@ class TGame {
   // The file's name; a bare name, so it lives in the current directory.
   std::string RankingFileName = "ranking.txt";
   void DefaultRanking();
-  // Reads the file into Ranking; false (and the defaults) when it cannot be
-  // read as 60 decimal lines.
+  // Reads the file into Ranking; false when it cannot be read as exactly 60
+  // decimal lines. Every valid line is kept, the rest get their defaults.
   bool DataLoad();
-  // Writes Ranking to the file; false when it could not be written whole.
+  // Writes Ranking to the file; false when it could not be written whole
+  // (the old file is then left as it was).
   bool DataSave();
   // Start-up: creates the file with the defaults when missing, then loads it.
   void PrepareRanking();
@@ -316,6 +317,9 @@ class TGame {
 
   // Ranking: 30 * (area - 1) + 10 * mode + rank.
   std::array<std::int64_t, kRankingSize> Ranking{};
+  // The last DataLoad found a file it could not take over whole; the next
+  // DataSave keeps a copy of it (RankingFileName + ".bad") before replacing it.
+  bool RankingDamaged = false;
 
   // Sounds.
   std::array<TBrinSoundWaveData*, kWaveCount> Waves{};
