@@ -1,0 +1,185 @@
+// TForm1: start-up, the frame loop, the key and menu handlers, the display
+// events and shutdown.
+#include "game/main_form.h"
+
+#include <utility>
+
+#include "platform/vk.h"
+#include "platform/window.h"
+#include "surfaces/brin_sprite.h"
+
+TForm1* Form1 = nullptr;
+
+void TJoyPad::Poll() {
+  Joy->Update({2, 0});
+  Joy->GetDirection(direction_);
+}
+
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+  SetCaption("Zornack");
+  SetBounds(0, 0, 648, 526);
+  SetPosition(poScreenCenter);
+  SetBorderIcons({biSystemMenu, biMinimize});
+  // The display component takes these over when it is made and calls them
+  // from its own hooks, so they are set first.
+  OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+  OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+  OnKeyDown = [this](TObject* Sender, WORD& Key, TShiftState Shift) { FormKeyDown(Sender, Key, Shift); };
+
+  MainMenu1 = new TMainMenu(this);
+  MainMenu1->Name = "MainMenu1";
+  S1 = new TMenuItem(this);
+  S1->Name = "S1";
+  S1->SetCaption("画面モード(&S)");
+  W1 = new TMenuItem(this);
+  W1->Name = "W1";
+  W1->SetCaption("ウィンドウ内(&W)");
+  W1->SetScreenModeRole(platform::MenuRole::WindowMode);
+  W1->OnClick = [this](TObject* Sender) { W1Click(Sender); };
+  F1 = new TMenuItem(this);
+  F1->Name = "F1";
+  F1->SetCaption("フルスクリーン(&F)");
+  F1->SetScreenModeRole(platform::MenuRole::FullScreenMode);
+  F1->OnClick = [this](TObject* Sender) { F1Click(Sender); };
+  MainMenu1->Items()->Add(S1);
+  S1->Add(W1);
+  S1->Add(F1);
+  SetMenu(MainMenu1);
+
+  Brin1 = new TBrin(this);
+  Brin1->Name = "Brin1";
+  Brin1->SetDebugOption({broHaltOnError});
+  Brin1->BackColor = 16;
+  Brin1->SetDisableScreenSaver(true);
+  Brin1->Use3D = false;
+  Brin1->D3DOptions = {};
+  Brin1->VsyncAtWindowed = true;
+  Brin1->OnInit = [this](TObject* Sender, bool fNeedChange) { Brin1Init(Sender, fNeedChange); };
+  Brin1->OnRestore = [this](TObject* Sender) { Brin1Restore(Sender); };
+  Brin1->OnChangeDisplayMode = [this](TObject* Sender) { Brin1ChangeDisplayMode(Sender); };
+
+  Joy = new TBrinInput(this);
+  Joy->Name = "Joy";
+  Joy->SetDebugOption({dioHaltOnError});
+
+  BrinSound1 = new TBrinSound(this);
+  BrinSound1->Name = "BrinSound1";
+  BrinSound1->SetDebugOption({dsoHaltOnError});
+  BrinSound1->ChannelCount = 50;
+
+  pad_.Joy = Joy;
+  Game.Pad = &pad_;
+  Game.Sound = BrinSound1;
+  Game.OnTerminate = [] { Application->Terminate(); };
+}
+
+TForm1::~TForm1() {
+  if (!destroyed_) {
+    MarkDestroying();
+    const TNotifyEvent destroy = std::move(OnDestroy);
+    OnDestroy = nullptr;
+    if (destroy) destroy(this);
+  }
+  // The idle handler runs frames on this form; nothing may call it now.
+  if (Application) Application->OnIdle = nullptr;
+  if (Form1 == this) Form1 = nullptr;
+}
+
+// --- start-up ----------------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+  LastTick = GetTickCount();
+  const std::string exeName = Application->ExeName();
+  const std::size_t slash = exeName.rfind('/');
+  ExeDir = slash == std::string::npos ? std::string() : exeName.substr(0, slash + 1);
+  Game.ResetGame();
+  Game.PrevAxisX = 0;
+  Game.PrevAxisY = 0;
+  Game.PrevButtons.fill(false);
+}
+
+void TForm1::Brin1Init(TObject*, bool) {
+  // Each sheet's top-left pixel has the colour that is to be transparent.
+  Sheet1 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
+  Sheet1->LoadFromFile(ExeDir + PaletteFileName);
+  Sheet1->SetColorKey(Sheet1->GetPixel(0, 0));
+  Sheet2 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
+  Sheet2->LoadFromFile("cg2.bmp");
+  Sheet2->SetColorKey(Sheet2->GetPixel(0, 0));
+  Sheet3 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
+  Sheet3->LoadFromFile("cg3.bmp");
+  Sheet3->SetColorKey(Sheet3->GetPixel(0, 0));
+  Brin1->BackColor = Brin1->PrimarySurface->ColorMatch(RGB(0, 0, 0));
+
+  Game.CreateSprites();
+  Game.SetupSounds();
+  Game.RegisterShapes(Sheet1.get(), Sheet2.get(), Sheet3.get());
+  Game.FillBlockMaxHP();
+  Game.PrepareRanking();
+
+  // Scene and PrevScene are both the title: the first frame runs it
+  // without entering it again.
+  Game.ResetGame();
+  Game.ResetBombSelect();
+  Game.ResetTitle();
+  Game.SetupTitle();
+  ShowCursor(FALSE);
+  Application->OnIdle = [this](TObject* Sender, bool& Done) { AppIdle(Sender, Done); };
+}
+
+// --- the frame ----------------------------------------------------------------------
+
+void TForm1::AppIdle(TObject*, bool& Done) {
+  Brin1->Clear();
+  Game.RunScene();
+  Game.Sprites->DrawAll();
+  Brin1->Flip();
+  Game.FrameCount += 1;
+  Game.UpdateSounds();
+  FrameWait(20);
+  Done = false;
+}
+
+void TForm1::FrameWait(std::int32_t Interval) {
+  // A busy wait: the frame keeps the processor rather than trust a sleep's
+  // granularity with a 20 ms pace.
+  std::uint32_t now = 0;
+  do {
+    now = GetTickCount();
+  } while (static_cast<std::int64_t>(now - LastTick) < Interval);
+  LastTick = now;
+}
+
+// --- keys and menu ----------------------------------------------------------------
+
+void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+  if (Key == VK_ESCAPE) Game.EscapePressed();
+}
+
+void TForm1::W1Click(TObject*) { Brin1->ChangeToWindow(640, 480); }
+
+void TForm1::F1Click(TObject*) { Brin1->ChangeToFullScreen(640, 480, 8, 0, ""); }
+
+// --- display events -----------------------------------------------------------------
+
+void TForm1::Brin1Restore(TObject*) {
+  Brin1->LoadPaletteFromBMP(ExeDir + PaletteFileName);
+  Brin1->UpdatePalette();
+}
+
+void TForm1::Brin1ChangeDisplayMode(TObject*) {
+  // The pixel format may have changed under the first sheet; the others
+  // keep the keys they had.
+  Sheet1->SetColorKey(Sheet1->GetPixel(0, 0));
+  SetClientWidth(640);
+  SetClientHeight(480);
+}
+
+// --- shutdown -------------------------------------------------------------------------
+
+void TForm1::FormDestroy(TObject*) {
+  destroyed_ = true;
+  Game.DataSave();
+  Game.Sprites.reset();
+  Game.FreeSounds();
+}

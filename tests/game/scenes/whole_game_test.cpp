@@ -1,0 +1,353 @@
+// The whole game: the real main form with its display, input and sound
+// components on the headless back end, driven by queued key and menu events
+// as a player would drive it, frame by frame through the application's
+// message loop.
+//
+// Each test runs in a folder of its own holding the sheets and waves that
+// the game opens by bare name; cg1.bmp comes from the test program's folder
+// as the game's first sheet comes from its program's folder.
+//
+// The title's first frame is compared with data/title.png. After a change
+// to the title's look, regenerate it with
+//   ZORNACK_UPDATE_REFERENCES=1 <build>/tests/game/scenes/game_form_tests --gtest_filter='*Reference*'
+// and look at the new picture before committing it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "display/debug_log.h"
+#include "game/main_form.h"
+#include "input/brin_input_log.h"
+#include "platform/backend/headless/headless_backend.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/vk.h"
+#include "platform/window.h"
+#include "sound/brin_sound_log.h"
+#include "surfaces/brin_sprite.h"
+#include "tests/game/scenes/reference_image.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0x000000;
+
+class WholeGameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exeDir = fs::canonical("/proc/self/exe").parent_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() /
+          ("zornack_" + std::string(info->name()) + "_" + std::to_string(static_cast<long>(getpid())));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char* name : {"cg2.bmp", "cg3.bmp", "bom02.wav", "bom03.wav", "bom04.wav", "click05.wav",
+                             "click06.wav"}) {
+      fs::copy_file(exeDir / name, dir / name);
+    }
+    previousDir = fs::current_path();
+    fs::current_path(dir);
+    brin::DisplayLogChannel().Reset();
+    brin::input::ResetLog();
+    brin::sound::ResetLog();
+    // The frame pace spins on the tick counter: let each read move the
+    // virtual clock on by a millisecond.
+    backend.SetClockStepPerRead(1000);
+    backend.SetFrameHistory(4);
+    platform::Install(&backend);
+  }
+
+  void TearDown() override {
+    delete app;
+    app = nullptr;
+    platform::Install(nullptr);
+    fs::current_path(previousDir);
+    fs::remove_all(dir);
+  }
+
+  // Start-up as the program does it; the form is shown as Run shows it.
+  void Start() {
+    app = new TApplication();
+    app->Initialize();
+    app->CreateForm(Form1);
+    form = Form1;
+    form->Show();
+  }
+  // Runs the message loop for FRAMES idle calls (one frame each); fewer when
+  // the game ended.
+  int Run(int frames) { return app->RunFor(frames); }
+  // Destroys the form the way the end of Run does.
+  void Quit() {
+    delete app;
+    app = nullptr;
+    form = nullptr;
+  }
+  // A key held down for two frames, then let go.
+  void Press(std::uint16_t virtualKey, std::uint16_t scanCode) {
+    backend.QueueKeyPress(virtualKey, scanCode, 0, 2);
+    Run(4);
+  }
+  TGame& Game() { return form->Game; }
+  const platform::HeadlessBackend::Frame& Shown() { return backend.LastFrame(); }
+  std::vector<std::string> RankingLines() { return platform::ReadTextLines((dir / "ranking.txt").string()); }
+  // Pixels of the last frame in a rectangle that are not black.
+  int Lit(std::uint32_t left, std::uint32_t top, std::uint32_t width, std::uint32_t height) {
+    int lit = 0;
+    for (std::uint32_t y = top; y < top + height; ++y) {
+      for (std::uint32_t x = left; x < left + width; ++x) lit += Shown().At(x, y) != kBlack;
+    }
+    return lit;
+  }
+
+  platform::HeadlessBackend backend;
+  TApplication* app = nullptr;
+  TForm1* form = nullptr;
+  fs::path exeDir;
+  fs::path dir;
+  fs::path previousDir;
+};
+
+TEST_F(WholeGameTest, StartsWithTheFormAsStoredAndTheTitle) {
+  Start();
+  EXPECT_EQ(form->Caption(), "Zornack");
+  EXPECT_EQ(form->Width(), 648);
+  EXPECT_EQ(form->Height(), 526);
+  EXPECT_EQ(form->ClientWidth(), 640);
+  EXPECT_EQ(form->ClientHeight(), 480);
+  EXPECT_FALSE(form->BorderIcons().Contains(biMaximize));
+  EXPECT_EQ(backend.Window().caption, "Zornack");
+  const platform::MenuDesc& menu = backend.Menu();
+  ASSERT_EQ(menu.tops.size(), 1u);
+  EXPECT_EQ(menu.tops[0].caption, "画面モード(&S)");
+  ASSERT_EQ(menu.tops[0].items.size(), 2u);
+  EXPECT_EQ(menu.tops[0].items[0].caption, "ウィンドウ内(&W)");
+  EXPECT_EQ(menu.tops[0].items[0].role, platform::MenuRole::WindowMode);
+  EXPECT_EQ(menu.tops[0].items[1].caption, "フルスクリーン(&F)");
+  EXPECT_EQ(menu.tops[0].items[1].role, platform::MenuRole::FullScreenMode);
+  EXPECT_FALSE(backend.CursorVisible());
+  EXPECT_FALSE(backend.ScreenSaverEnabled());
+  EXPECT_EQ(form->ExeDir, exeDir.string() + "/");
+  EXPECT_EQ(form->BrinSound1->ChannelCount, 50u);
+  EXPECT_FALSE(form->Brin1->FullScreen);
+  EXPECT_EQ(form->Brin1->ScreenWidth, 640);
+  EXPECT_EQ(form->Brin1->BackColor, 0u);  // black on the 32-bit desktop
+  // The ranking file did not exist: it was made with the defaults.
+  const auto lines = RankingLines();
+  ASSERT_EQ(lines.size(), 60u);
+  EXPECT_EQ(lines[0], "1000000");
+  EXPECT_EQ(lines[59], "10");
+  EXPECT_EQ(Game().Ranking[10], 10000);
+
+  const auto presented = backend.FramesPresented();
+  EXPECT_EQ(Run(1), 1);
+  EXPECT_EQ(backend.FramesPresented(), presented + 1);
+  EXPECT_EQ(Game().Scene, kSceneTitle);
+  EXPECT_EQ(Game().FrameCount, 1);
+  EXPECT_EQ(Shown().width, 640u);
+  EXPECT_EQ(Shown().height, 480u);
+  // The logo, the menu and the cursor are drawn; the sides stay black.
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+  EXPECT_GT(Lit(256, 300, 144, 16), 100);
+  EXPECT_GT(Lit(240, 300, 16, 16), 20);
+  EXPECT_EQ(Lit(0, 200, 150, 80), 0);
+}
+
+TEST_F(WholeGameTest, TitleFrameMatchesItsReference) {
+  Start();
+  Run(1);
+  game_test::TImage actual;
+  actual.Width = Shown().width;
+  actual.Height = Shown().height;
+  actual.Pixels = Shown().pixels;
+  const std::string reference = std::string(ZORNACK_REFERENCE_DIR) + "/title.png";
+  std::string error;
+  if (const char* update = std::getenv("ZORNACK_UPDATE_REFERENCES"); update && *update == '1') {
+    ASSERT_TRUE(game_test::WritePng(reference, actual, error)) << error;
+    GTEST_SKIP() << "wrote " << reference;
+  }
+  game_test::TImage expected;
+  ASSERT_TRUE(game_test::ReadPng(reference, expected, error)) << reference << ": " << error;
+  ASSERT_EQ(expected.Width, actual.Width);
+  ASSERT_EQ(expected.Height, actual.Height);
+  const auto difference = game_test::Compare(expected, actual);
+  EXPECT_EQ(difference.Count, 0u) << "first at (" << difference.FirstX << ", " << difference.FirstY << "): expected "
+                                  << std::hex << difference.Expected << ", drawn " << difference.Actual;
+}
+
+TEST_F(WholeGameTest, KeysPlayAGameAndEscapeLeavesIt) {
+  Start();
+  Run(2);
+  Press(VK_DOWN, DIK_DOWN);
+  EXPECT_EQ(Game().MenuRow, 1);
+  Press(VK_UP, DIK_UP);
+  EXPECT_EQ(Game().MenuRow, 0);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kSceneBombSelect);
+  // The demonstration runs: blocks fall and the resting ship shoots.
+  Run(20);
+  EXPECT_GT(Game().CountActive(TGame::kFirstBlock, TGame::kLastBlock), 20);
+  EXPECT_GT(Game().CountActive(TGame::kFirstShot, TGame::kLastShot), 0);
+  Press(VK_DOWN, DIK_DOWN);
+  EXPECT_EQ(Game().MenuRow, 1);
+  Press(VK_SPACE, DIK_SPACE);
+  ASSERT_EQ(Game().Scene, kScenePlay);
+  EXPECT_EQ(Game().BombKind, 1);
+  EXPECT_EQ(Game().StageNumber, 1);
+  // Fly left, firing, for a while.
+  backend.QueueKeyDown(VK_LEFT, DIK_LEFT);
+  backend.QueueKeyDown('Z', DIK_Z);
+  Run(30);
+  backend.QueueKeyUp(VK_LEFT, DIK_LEFT);
+  backend.QueueKeyUp('Z', DIK_Z);
+  Run(2);
+  EXPECT_LT(Game().Sprite(TGame::kPlayerSlot).X, 312 - 100);
+  EXPECT_GT(Game().Score, 0);
+  // Stage 1's rows of small blocks and the status display are on screen.
+  EXPECT_GT(Lit(124, 30, 392, 24), 200);
+  EXPECT_GT(Lit(0, 0, 16, 32), 20);
+
+  const auto ranking = Game().Ranking;
+  Press(VK_ESCAPE, DIK_ESCAPE);
+  EXPECT_EQ(Game().Scene, kSceneTitle);
+  EXPECT_EQ(Game().PrevScene, kSceneTitle);
+  EXPECT_EQ(Game().CountActive(TGame::kFirstBlock, TGame::kLastBlock), 0);
+  EXPECT_EQ(Game().Ranking, ranking);
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+
+  // Escape on the title ends the program; the ranking is saved as it ends.
+  Game().Ranking[59] = 12345;
+  backend.QueueKeyPress(VK_ESCAPE, DIK_ESCAPE, 0, 1);
+  EXPECT_LT(Run(10), 10);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(RankingLines().at(59), "10");
+  Quit();
+  const auto lines = RankingLines();
+  ASSERT_EQ(lines.size(), 60u);
+  EXPECT_EQ(lines[59], "12345");
+}
+
+TEST_F(WholeGameTest, ExitOnTheMenuAndClosingTheWindowEndTheProgram) {
+  Start();
+  Run(1);
+  Press(VK_UP, DIK_UP);
+  Press('Z', DIK_Z);
+  EXPECT_TRUE(app->Terminated());
+  Quit();
+
+  fs::remove(dir / "ranking.txt");
+  Start();
+  Run(3);
+  backend.QueueSimple(platform::EventType::Close);
+  EXPECT_LT(Run(5), 5);
+  EXPECT_TRUE(app->Terminated());
+  Quit();
+  EXPECT_EQ(RankingLines().size(), 60u);
+}
+
+TEST_F(WholeGameTest, ExistingRankingIsReadAtStart) {
+  {
+    std::ofstream file(dir / "ranking.txt", std::ios::binary);
+    for (int i = 0; i < 60; ++i) file << (i == 0 ? 4242424242LL : 60 - i) << "\r\n";
+  }
+  Start();
+  EXPECT_EQ(Game().Ranking[0], 4242424242LL);
+  EXPECT_EQ(Game().Ranking[59], 1);
+  Press(VK_DOWN, DIK_DOWN);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kSceneRanking);
+  // "4242424242 PTS" on the first line of the table.
+  EXPECT_GT(Lit(250, 90, 16 * 14, 16), 100);
+}
+
+TEST_F(WholeGameTest, ScreenModeSwitchesKeepTheClientArea) {
+  Start();
+  Run(2);
+  const std::uint32_t key = form->Sheet1->ColorKey;
+  backend.QueueMenuChoice(form->F1->Command());
+  Run(3);
+  EXPECT_TRUE(form->Brin1->FullScreen);
+  EXPECT_TRUE(backend.FullScreen());
+  EXPECT_EQ(form->Brin1->ScreenBitDepth, 8);
+  EXPECT_EQ(backend.ShownMode().bitsPerPixel, 8u);
+  EXPECT_EQ(Shown().width, 640u);
+  EXPECT_EQ(Shown().height, 480u);
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+  EXPECT_EQ(Lit(0, 200, 150, 80), 0);  // black is black with the 8-bit palette too
+  // The first sheet was keyed again in the new pixel format (a palette index).
+  EXPECT_LT(form->Sheet1->ColorKey, 256u);
+
+  backend.QueueMenuChoice(form->W1->Command());
+  Run(3);
+  EXPECT_FALSE(form->Brin1->FullScreen);
+  EXPECT_FALSE(backend.FullScreen());
+  EXPECT_EQ(form->ClientWidth(), 640);
+  EXPECT_EQ(form->ClientHeight(), 480);
+  const RECT client = backend.Window().client;
+  EXPECT_EQ(client.right - client.left, 640);
+  EXPECT_EQ(client.bottom - client.top, 480);
+  EXPECT_EQ(form->Sheet1->ColorKey, key);
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+  EXPECT_EQ(Game().Scene, kSceneTitle);
+}
+
+TEST_F(WholeGameTest, FramesArePacedAtTwentyMilliseconds) {
+  Start();
+  Run(1);
+  // Each frame's wait ends 20 ms after the last one's (the clock moves a
+  // millisecond per read, so it may see 21).
+  const std::uint64_t first = backend.LastFrame().timeUs;
+  for (int i = 0; i < 10; ++i) {
+    const std::uint32_t before = form->LastTick;
+    Run(1);
+    EXPECT_GE(form->LastTick - before, 20u) << i;
+    EXPECT_LE(form->LastTick - before, 21u) << i;
+  }
+  // Presents come at vertical blanks (60 Hz here), so single gaps vary;
+  // over ten frames they average 20 ms.
+  const std::uint64_t average = (backend.LastFrame().timeUs - first) / 10;
+  EXPECT_GE(average, 18500u);
+  EXPECT_LE(average, 21500u);
+}
+
+TEST_F(WholeGameTest, FrameWaitCountsAcrossTheTickCounterWrap) {
+  Start();
+  // Put the clock 5 ms before the 32-bit millisecond counter wraps.
+  const std::uint64_t wrapUs = (std::uint64_t{1} << 32) * 1000;
+  backend.AdvanceClock(wrapUs - 5000 - platform::NowMicroseconds());
+  form->LastTick = GetTickCount();
+  ASSERT_GT(form->LastTick, 0xFFFFFFF0u);
+  form->FrameWait(20);
+  // Done 20 ms later, just past the wrap; not 49 days later.
+  EXPECT_GE(form->LastTick, 14u);
+  EXPECT_LT(form->LastTick, 20u);
+  EXPECT_LT(platform::NowMicroseconds() - (wrapUs - 5000), 25000u);
+  // An interval already over returns at once.
+  const std::uint32_t before = GetTickCount();
+  form->FrameWait(0);
+  EXPECT_LE(form->LastTick - before, 2u);
+}
+
+TEST_F(WholeGameTest, RepaintReloadsThePalette) {
+  Start();
+  Run(1);
+  backend.QueueMenuChoice(form->F1->Command());
+  Run(2);
+  form->Brin1->PaletteEntries.fill(PALETTEENTRY{1, 2, 3, 0});
+  backend.QueueSimple(platform::EventType::Expose);
+  Run(2);
+  // The palette is cg1.bmp's colour table again: its entry 0 is black.
+  EXPECT_EQ(form->Brin1->PaletteEntries[0].peRed, 0);
+  EXPECT_EQ(form->Brin1->PaletteEntries[0].peGreen, 0);
+  EXPECT_EQ(form->Brin1->PaletteEntries[0].peBlue, 0);
+  EXPECT_EQ(Lit(0, 200, 150, 80), 0);
+}
+
+}  // namespace
