@@ -130,12 +130,6 @@ TEST_F(HudTest, LongNumbersFillTheirRunsAndNoMore) {
   ExpectGlyphs(16, 10, {70, 61, 62, 63, 64, 65, 66, 67, 68, 69});
   ExpectGlyphs(52, 8, {189, 188, 187, 186, 185, 184, 183, 190});
   ExpectGlyphs(26, 6, {Font('B'), Font('O'), Font('M'), Font('B'), Font(' '), Font('1')});
-
-  game->Score = 42;
-  game->Multiplier = 100;
-  game->DrawHud();
-  ExpectGlyphs(0, 16, {54, 52});
-  ExpectGlyphs(16, 10, {70, 61, 60, 60});
 }
 
 TEST_F(HudTest, LifeIconsShowAtMostFive) {

@@ -92,11 +92,6 @@ TEST_F(SlotsTest, PositionsTruncateTowardZeroAndStepBackUndoesOneAxis) {
   EXPECT_EQ(game->Slots[200].FixY, 10000);
   EXPECT_EQ(game->Slots[200].FixX, -500);
 
-  game->SetAcceleration(200, 10, -20);
-  game->Accelerate(200);
-  EXPECT_EQ(game->Slots[200].VelX, -490);
-  EXPECT_EQ(game->Slots[200].VelY, 1480);
-
   game->SetVelocityPolar(200, 12000, TGame::DegToRad(270));
   EXPECT_EQ(game->Slots[200].VelX, 0);
   EXPECT_EQ(game->Slots[200].VelY, -12000);
