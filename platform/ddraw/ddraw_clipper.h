@@ -24,6 +24,9 @@ class Clipper final : public RefCounted<IDirectDrawClipper> {
   HRESULT SetClipList(LPRGNDATA lpClipList, DWORD dwFlags) override;
   HRESULT SetHWnd(DWORD dwFlags, HWND hWnd) override;
 
+  // The window set with SetHWnd, or null.
+  HWND Window() const { return window_; }
+
   // What blits clip to, in screen (= primary surface) coordinates: calls
   // VISIT for each rectangle. Returns false when the clipper has neither a
   // window nor a list. A window that is gone or minimised yields nothing.

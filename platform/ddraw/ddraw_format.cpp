@@ -18,14 +18,15 @@ bool ValidMask(std::uint32_t mask, std::uint32_t bits) {
 }  // namespace
 
 std::uint32_t SurfaceFormat::KeyMask() const {
-  if (ZBuffer()) return zMask ? zMask : LowBits(pixels.bitsPerPixel);
+  if (ZBuffer()) return (zMask ? zMask : LowBits(pixels.bitsPerPixel)) | stencilMask;
   if (Palettised()) return 0xFF;
   return pixels.redMask | pixels.greenMask | pixels.blueMask | pixels.alphaMask;
 }
 
 bool SurfaceFormat::SameLayout(const SurfaceFormat& other) const {
   if (pixels.bitsPerPixel != other.pixels.bitsPerPixel) return false;
-  if (ZBuffer() || other.ZBuffer()) return ZBuffer() && other.ZBuffer();
+  if (ZBuffer() || other.ZBuffer())
+    return ZBuffer() && other.ZBuffer() && zMask == other.zMask && stencilMask == other.stencilMask;
   if (Palettised() || other.Palettised()) return Palettised() && other.Palettised();
   // Alpha may differ: X8R8G8B8 and A8R8G8B8 copy into each other bit for bit.
   return pixels.redMask == other.pixels.redMask && pixels.greenMask == other.pixels.greenMask &&
@@ -44,17 +45,27 @@ HRESULT FormatFromDescription(const DDPIXELFORMAT& in, SurfaceFormat* out) {
   SurfaceFormat format;
   const DWORD unsupported = DDPF_FOURCC | DDPF_PALETTEINDEXED1 | DDPF_PALETTEINDEXED2 | DDPF_PALETTEINDEXED4 |
                             DDPF_PALETTEINDEXEDTO8 | DDPF_YUV | DDPF_LUMINANCE | DDPF_BUMPDUDV | DDPF_BUMPLUMINANCE |
-                            DDPF_ALPHA | DDPF_COMPRESSED | DDPF_RGBTOYUV | DDPF_STENCILBUFFER | DDPF_ZPIXELS;
+                            DDPF_ALPHA | DDPF_COMPRESSED | DDPF_RGBTOYUV | DDPF_ZPIXELS;
   if (in.dwFlags & unsupported) return DDERR_INVALIDPIXELFORMAT;
+  // A stencil lives only beside depth bits.
+  if ((in.dwFlags & DDPF_STENCILBUFFER) && !(in.dwFlags & DDPF_ZBUFFER)) return DDERR_INVALIDPIXELFORMAT;
 
   if (in.dwFlags & DDPF_ZBUFFER) {
     const DWORD bits = in.dwZBufferBitDepth;
     if (bits != 16 && bits != 24 && bits != 32) return DDERR_INVALIDPIXELFORMAT;
-    const std::uint32_t mask = in.dwZBitMask ? in.dwZBitMask : LowBits(bits);
-    if (!ValidMask(mask, bits)) return DDERR_INVALIDPIXELFORMAT;
+    std::uint32_t stencil = 0;
+    if (in.dwFlags & DDPF_STENCILBUFFER) {
+      stencil = in.dwStencilBitMask;
+      if (stencil == 0 || !ValidMask(stencil, bits) || static_cast<DWORD>(std::popcount(stencil)) != in.dwStencilBitDepth)
+        return DDERR_INVALIDPIXELFORMAT;
+    }
+    // Without a mask the depth takes every bit the stencil leaves.
+    const std::uint32_t mask = in.dwZBitMask ? in.dwZBitMask : LowBits(bits) & ~stencil;
+    if (!ValidMask(mask, bits) || (mask & stencil) != 0) return DDERR_INVALIDPIXELFORMAT;
     format.pixels.bitsPerPixel = bits;
-    format.flags = DDPF_ZBUFFER;
+    format.flags = DDPF_ZBUFFER | (stencil ? DDPF_STENCILBUFFER : 0);
     format.zMask = mask;
+    format.stencilMask = stencil;
     *out = format;
     return DD_OK;
   }
@@ -92,6 +103,8 @@ void DescribeFormat(const SurfaceFormat& format, DDPIXELFORMAT* out) {
   if (format.ZBuffer()) {
     out->dwZBufferBitDepth = format.pixels.bitsPerPixel;
     out->dwZBitMask = format.zMask;
+    out->dwStencilBitDepth = static_cast<DWORD>(std::popcount(format.stencilMask));
+    out->dwStencilBitMask = format.stencilMask;
     return;
   }
   out->dwRGBBitCount = format.pixels.bitsPerPixel;

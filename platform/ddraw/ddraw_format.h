@@ -13,8 +13,9 @@ namespace platform::ddraw {
 
 struct SurfaceFormat {
   PixelFormat pixels{};   // bits per pixel and channel masks (z-buffers: bits only)
-  DWORD flags = 0;        // DDPF_RGB, DDPF_PALETTEINDEXED8, DDPF_ALPHAPIXELS or DDPF_ZBUFFER
+  DWORD flags = 0;        // DDPF_RGB, DDPF_PALETTEINDEXED8, DDPF_ALPHAPIXELS, DDPF_ZBUFFER, DDPF_STENCILBUFFER
   std::uint32_t zMask = 0;  // depth bits of a z-buffer
+  std::uint32_t stencilMask = 0;  // stencil bits of a z-buffer with DDPF_STENCILBUFFER
 
   bool Palettised() const { return (flags & DDPF_PALETTEINDEXED8) != 0; }
   bool ZBuffer() const { return (flags & DDPF_ZBUFFER) != 0; }
@@ -30,7 +31,9 @@ struct SurfaceFormat {
 SurfaceFormat FormatForMode(const DisplayMode& mode);
 // Checks and translates a caller's DDPIXELFORMAT: 8-bit palettised, RGB of
 // 16, 24 or 32 bits with non-overlapping masks inside the pixel, optionally
-// with alpha, or a z-buffer of 16, 24 or 32 bits. DDERR_INVALIDPIXELFORMAT
+// with alpha, or a z-buffer of 16, 24 or 32 bits, optionally with a stencil
+// (DDPF_STENCILBUFFER: dwStencilBitDepth bits in dwStencilBitMask, apart from
+// the depth bits). DDERR_INVALIDPIXELFORMAT
 // otherwise, DDERR_INVALIDPARAMS for a wrong dwSize.
 HRESULT FormatFromDescription(const DDPIXELFORMAT& format, SurfaceFormat* out);
 void DescribeFormat(const SurfaceFormat& format, DDPIXELFORMAT* out);

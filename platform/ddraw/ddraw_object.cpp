@@ -33,7 +33,14 @@ void SetRopBit(DWORD* rops, DWORD rop) {
   rops[index / 32] |= 1u << (index % 32);
 }
 
+InterfaceProvider& Provider() {
+  static InterfaceProvider provider = nullptr;
+  return provider;
+}
+
 }  // namespace
+
+void SetInterfaceProvider(InterfaceProvider provider) { Provider() = provider; }
 
 DirectDraw::DirectDraw(const DriverInfo& driver, bool primary) : driver_(driver), primaryDriver_(primary) {}
 
@@ -45,11 +52,13 @@ DirectDraw::~DirectDraw() {
 HRESULT DirectDraw::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
+  if (const HRESULT fault = TakeFault("IDirectDraw7::QueryInterface")) return fault;
   if (riid == IID_IUnknown || riid == IID_IDirectDraw7) {
     AddRef();
     *object = static_cast<IDirectDraw7*>(this);
     return S_OK;
   }
+  if (const InterfaceProvider provider = Provider()) return provider(this, riid, object);
   return E_NOINTERFACE;
 }
 

@@ -13,6 +13,15 @@ namespace platform::ddraw {
 
 class Surface;
 class Palette;
+class DirectDraw;
+
+// Interfaces that other services of the platform add to a DirectDraw object
+// (Direct3D adds IDirect3D7). QueryInterface asks the provider for every IID
+// DirectDraw does not answer itself; the provider returns E_NOINTERFACE for
+// one it does not know either. Set once, when the providing library is
+// linked in, so DirectDraw needs no link to it.
+using InterfaceProvider = HRESULT (*)(DirectDraw* owner, REFIID riid, void** object);
+void SetInterfaceProvider(InterfaceProvider provider);
 
 class DirectDraw final : public RefCounted<IDirectDraw7> {
  public:

@@ -96,6 +96,12 @@ class Surface final : public RefCounted<IDirectDrawSurface7> {
   std::int32_t Width() const { return block_->Width(); }
   std::int32_t Height() const { return block_->Height(); }
   Palette* AttachedPalette() const { return palette_; }
+  // The depth buffer attached with AddAttachedSurface, or null.
+  Surface* AttachedDepthBuffer() const {
+    for (Surface* s : attached_)
+      if (s->format_.ZBuffer()) return s;
+    return nullptr;
+  }
   void Describe(DDSURFACEDESC2* desc) const;
   // Whether the surface is lost now (latching the loss).
   bool Lost() {

@@ -12,6 +12,8 @@
 
 #include <cstddef>
 
+// D3DVALUE and D3DVECTOR: the 3D interfaces share them with Direct3D.
+#include "platform/d3d/d3d_types.h"
 #include "platform/mmsystem.h"
 #include "platform/types.h"
 #include "platform/unknown.h"
@@ -29,18 +31,6 @@
 #ifndef BRIN_LPCGUID_DEFINED
 #define BRIN_LPCGUID_DEFINED
 using LPCGUID = const GUID*;
-#endif
-
-// The vector and scalar types the 3D interfaces share with Direct3D.
-#ifndef BRIN_D3DVECTOR_DEFINED
-#define BRIN_D3DVECTOR_DEFINED
-using D3DVALUE = float;
-struct D3DVECTOR {
-  D3DVALUE x;
-  D3DVALUE y;
-  D3DVALUE z;
-};
-using LPD3DVECTOR = D3DVECTOR*;
 #endif
 
 // --- interfaces (declared in platform/dsound.h) --------------------------------------
