@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# The game in a real X server, played from the keyboard: the title shows as
+# the whole-game tests' reference picture; Z starts a game through the bomb
+# select; play shows the stage and the status display; Escape returns to the
+# title; the menu switches to full screen (the picture scaled to the screen)
+# and back; Escape on the title ends the program with status 0, leaving
+# ranking.txt behind.
+#   zornack_e2e.sh PROGRAM TITLE_REFERENCE_PNG OUTPUT_DIR
+set -euo pipefail
+program=$(realpath "$1")
+reference=$(realpath "$2")
+out=${3:-$(mktemp -d)}
+mkdir -p "$out"
+
+# Without an X server, run again inside one of our own.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The game opens its second and third sheets, its waves and ranking.txt in
+# the current folder: give it a fresh one with copies of them.
+run="$out/run"
+rm -rf "$run"
+mkdir -p "$run"
+assets=$(dirname "$program")
+for f in cg2.bmp cg3.bmp bom02.wav bom03.wav bom04.wav click05.wav click06.wav; do
+  cp "$assets/$f" "$run/"
+done
+
+HOME=$out jwm >"$out/jwm.log" 2>&1 &
+pids+=($!)
+sleep 1
+
+(cd "$run" && exec "$program") >"$out/zornack.log" 2>&1 &
+game=$!
+pids+=($game)
+
+wid=""
+for _ in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | head -n1 || true)
+  [ -n "$wid" ] && break
+  kill -0 "$game" 2>/dev/null || fail "the game exited early: $(cat "$out/zornack.log")"
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window for the game"
+[ -f "$run/ranking.txt" ] || fail "ranking.txt was not made at start-up"
+
+read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+
+geometry() {  # sets X Y WIDTH HEIGHT of the game's window (its client area, absolute)
+  local info
+  info=$(xwininfo -id "$wid")
+  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
+  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+
+shot() {
+  sleep 0.5
+  import -window root "$out/$1.png"
+}
+
+# Pixels in a rectangle of SHOT that are not black.
+lit() {  # shot x y width height
+  convert "$1" -crop "$4x$5+$2+$3" +repage -fill white +opaque black -colorspace gray \
+    -format "%[fx:round(mean*w*h)]" info:
+}
+
+expect_lit() {  # shot x y width height at-least what
+  local n
+  n=$(lit "$1" "$2" "$3" "$4" "$5")
+  [ "$n" -ge "$6" ] || fail "$7: $n lit pixels in $4x$5 at ($2, $3), expected at least $6 (see $1)"
+}
+
+expect_dark() {  # shot x y width height what
+  local n
+  n=$(lit "$1" "$2" "$3" "$4" "$5")
+  [ "$n" -eq 0 ] || fail "$6: $n lit pixels in $4x$5 at ($2, $3), expected none (see $1)"
+}
+
+press() {
+  xdotool keydown --delay 100 "$1"
+  sleep 0.15
+  xdotool keyup --delay 100 "$1"
+  sleep 0.4
+}
+
+focus() {
+  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+  sleep 0.3
+}
+
+# The title in the window is the reference picture, pixel for pixel, above
+# the scrolling credit line (which moves with time).
+check_title() {  # what
+  geometry
+  [ "$WIDTH" -eq 640 ] && [ "$HEIGHT" -eq 500 ] || fail "$1: window is ${WIDTH}x${HEIGHT}, expected 640x500"
+  shot "$1"
+  convert "$out/$1.png" -crop "640x440+$X+$((Y + 20))" +repage "$out/$1-client.png"
+  convert "$reference" -crop 640x440+0+0 +repage "$out/reference-top.png"
+  local differ
+  differ=$(compare -metric AE "$out/$1-client.png" "$out/reference-top.png" null: 2>&1 || true)
+  [ "$differ" = "0" ] || fail "$1: $differ pixels differ from the reference title (see $out/$1.png)"
+  expect_lit "$out/$1.png" $((X + 200)) $((Y + 20 + 460)) 240 16 300 "$1: credit line"
+}
+
+sleep 1
+focus
+check_title title
+
+# Z: the bomb select with its demonstration; Z again: play.
+press z
+shot bomb-select
+expect_lit "$out/bomb-select.png" $((X + 232)) $((Y + 20 + 60)) 176 16 300 "bomb select: heading"
+expect_lit "$out/bomb-select.png" $((X + 312)) $((Y + 20 + 420)) 16 16 40 "bomb select: the ship"
+press z
+sleep 0.3
+shot play
+# Stage 1's three rows of small blocks, the score, the ship.
+expect_lit "$out/play.png" $((X + 124)) $((Y + 20 + 30)) 392 24 1000 "play: stage 1"
+expect_lit "$out/play.png" "$X" $((Y + 20)) 16 32 30 "play: score"
+expect_lit "$out/play.png" "$X" $((Y + 20 + 464)) 96 16 200 "play: bombs left"
+expect_lit "$out/play.png" $((X + 248)) $((Y + 20 + 232)) 144 16 300 "play: stage banner"
+
+# Escape: back to the title, as it first was.
+press Escape
+check_title title-again
+
+# Screen mode → full screen, with the keyboard.
+press alt+s
+press f
+sleep 1.5
+geometry
+[ "$WIDTH" -eq "$screen_w" ] && [ "$HEIGHT" -eq "$screen_h" ] ||
+  fail "full screen: window is ${WIDTH}x${HEIGHT} at $X,$Y, expected ${screen_w}x${screen_h}"
+shot fullscreen
+pw=$screen_w
+ph=$((screen_w * 480 / 640))
+if [ "$ph" -gt "$screen_h" ]; then
+  ph=$screen_h
+  pw=$((screen_h * 640 / 480))
+fi
+left=$(((screen_w - pw) / 2))
+top=$(((screen_h - ph) / 2))
+s() { echo $(($1 * pw / 640)); }
+expect_lit "$out/fullscreen.png" $((left + $(s 192))) $((top + $(s 80))) "$(s 256)" "$(s 96)" 8000 "full screen: logo"
+expect_lit "$out/fullscreen.png" $((left + $(s 256))) $((top + $(s 300))) "$(s 144)" "$(s 16)" 500 \
+  "full screen: menu"
+expect_dark "$out/fullscreen.png" $((left + $(s 20))) $((top + $(s 200))) "$(s 150)" "$(s 80)" "full screen: background"
+if [ "$top" -gt 0 ]; then
+  expect_dark "$out/fullscreen.png" 0 0 "$screen_w" "$top" "full screen: letterbox"
+fi
+
+focus
+press alt+s
+press w
+sleep 1.5
+check_title window-again
+
+# Escape on the title ends the program.
+focus
+press Escape
+for _ in $(seq 50); do
+  kill -0 "$game" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$game" 2>/dev/null && fail "the game did not end on Escape"
+wait "$game" && status=0 || status=$?
+[ "$status" -eq 0 ] || fail "the game ended with status $status: $(cat "$out/zornack.log")"
+lines=$(wc -l <"$run/ranking.txt")
+[ "$lines" -eq 60 ] || fail "ranking.txt has $lines lines, expected 60"
+echo "PASS: screenshots in $out"
