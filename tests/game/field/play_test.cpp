@@ -77,7 +77,13 @@ TEST(PlayField, ThreeHitsAreSurvivedAndTheFourthEndsTheGame) {
     game->SpawnBullet(game->PlayerCenterX, game->PlayerCenterY, 0, 0.0);
     RunFrames(*game, 1);
     EXPECT_EQ(game->LivesLeft, 3 - hit);
+    EXPECT_EQ(game->Multiplier, 100);  // halved, but never below 100
+    EXPECT_EQ(game->ShieldTime, 250);
+    // The last hit blows up bigger, with a sound of its own.
+    EXPECT_EQ(game->CountActive(TGame::kFirstParticle, TGame::kLastParticle), hit < 4 ? 30 : 50);
+    EXPECT_EQ(game->ChannelBusy[11] != 0, hit == 4);
   }
+  EXPECT_NE(game->ChannelBusy[10], 0);
   EXPECT_TRUE(game->GameOver);
   EXPECT_FALSE(game->Slots[TGame::kPlayerSlot].Active);
 }

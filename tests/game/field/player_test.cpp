@@ -273,23 +273,4 @@ TEST_F(PlayerTest, BlocksPassThroughTheShieldAndCostALifeWithout) {
   EXPECT_EQ(game->LivesLeft, 2);
 }
 
-TEST_F(PlayerTest, ThreeHitsAreSurvivedAndTheFourthEndsTheGame) {
-  game->Multiplier = 150;
-  for (int hit = 1; hit <= 4; ++hit) {
-    game->ShieldTime = 0;
-    BulletAt(0, 0);
-    game->CheckBulletHits();
-    EXPECT_EQ(game->LivesLeft, 3 - hit);
-    EXPECT_EQ(game->Multiplier, 100);
-    if (hit < 4) {
-      EXPECT_EQ(Particles(), 30);
-      EXPECT_FALSE(game->PlayRequest[11]);
-    }
-    game->KillSlots(TGame::kFirstBullet, 400);
-  }
-  // The last one blows up bigger, with its own sound.
-  EXPECT_EQ(Particles(), 50);
-  EXPECT_TRUE(game->PlayRequest[11]);
-}
-
 }  // namespace
