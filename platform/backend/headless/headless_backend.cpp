@@ -1,5 +1,6 @@
 #include "platform/backend/headless/headless_backend.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/exception.h"
@@ -93,12 +94,15 @@ bool HeadlessBackend::SetDisplayMode(const DisplayMode& mode, bool fullScreen) {
 
 void HeadlessBackend::Present(const FrameView& frame) {
   // Reuse the oldest frame's buffer once the history is full, so a long run
-  // settles into no allocation at all.
-  Frame slot;
+  // settles into no allocation at all. The frames turn round in place: a
+  // pop at the front and a push at the back would make the deque take a
+  // new block every few frames.
   if (frames_.size() >= frameHistory_) {
-    slot = std::move(frames_.front());
-    frames_.pop_front();
+    std::rotate(frames_.begin(), frames_.begin() + 1, frames_.end());
+  } else {
+    frames_.emplace_back();
   }
+  Frame& slot = frames_.back();
   slot.width = frame.width;
   slot.height = frame.height;
   slot.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
@@ -112,7 +116,6 @@ void HeadlessBackend::Present(const FrameView& frame) {
   view.format = PixelFormat{frame.bitsPerPixel, frame.redMask, frame.greenMask, frame.blueMask, 0};
   view.palette = frame.palette;
   if (frame.pixels) ConvertToXrgb(view, slot.pixels.data());
-  frames_.push_back(std::move(slot));
 }
 
 bool HeadlessBackend::UpdateWindow(const WindowDesc& window) {
