@@ -36,6 +36,9 @@
 
 namespace fs = std::filesystem;
 
+// Every operator new of this program so far (allocation_count.cpp).
+long AllocationCount();
+
 namespace {
 
 constexpr std::uint32_t kBlack = 0x000000;
@@ -333,6 +336,30 @@ TEST_F(WholeGameTest, FrameWaitCountsAcrossTheTickCounterWrap) {
   const std::uint32_t before = GetTickCount();
   form->FrameWait(0);
   EXPECT_LE(form->LastTick - before, 2u);
+}
+
+TEST_F(WholeGameTest, FramesAllocateNothing) {
+  Start();
+  Run(5);
+  // A whole game's worth of input, queued before counting: start, choose,
+  // fly and fire through stage changes, shoot blocks apart, Escape.
+  backend.QueueKeyPress('Z', DIK_Z, 5, 2);
+  backend.QueueKeyPress(VK_DOWN, DIK_DOWN, 40, 2);
+  backend.QueueKeyPress('Z', DIK_Z, 60, 2);
+  backend.QueueKeyDown('Z', DIK_Z, 80);
+  backend.QueueKeyPress(VK_LEFT, DIK_LEFT, 90, 20);
+  backend.QueueKeyPress('C', DIK_C, 150, 2);
+  backend.QueueKeyPress('X', DIK_X, 200, 2);
+  backend.QueueKeyUp('Z', DIK_Z, 400);
+  backend.QueueKeyPress(VK_ESCAPE, DIK_ESCAPE, 420, 2);
+  const long before = AllocationCount();
+  EXPECT_EQ(Run(450), 450);
+  EXPECT_EQ(AllocationCount() - before, 0);
+  // The frames did what was asked of them.
+  EXPECT_EQ(Game().Scene, kSceneTitle);
+  EXPECT_GT(Game().Score, 0);
+  EXPECT_EQ(Game().BombsLeft, 2);
+  EXPECT_TRUE(Game().LaserMode);
 }
 
 TEST_F(WholeGameTest, RepaintReloadsThePalette) {
