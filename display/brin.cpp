@@ -66,7 +66,11 @@ TBrin::~TBrin() {
     windowProcInstalled_ = false;
     if (windowProc_) FreeObjectInstance(windowProc_);
     windowProc_ = nullptr;
-    for (auto* keeper : textures_) delete keeper;
+    // Textures, like surfaces, may outlive the display.
+    for (auto* keeper : textures_) {
+      keeper->Surface->Owner = nullptr;
+      delete keeper;
+    }
     textures_.clear();
     // Surfaces still listed outlive their keepers: they must not reach back
     // into a display that is gone.

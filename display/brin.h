@@ -20,6 +20,12 @@ class TBrinGenSurface;
 class TBrinSurface;
 class TBrinSurfaceKeeper;
 class TBrinTextureKeeper;
+struct IDirect3D7;
+struct IDirect3DDevice7;
+struct IDirect3DRM3;
+struct IDirect3DRMDevice3;
+struct IDirect3DRMViewport2;
+struct IDirect3DRMFrame3;
 
 class TBrin : public TComponent {
  public:
@@ -93,6 +99,25 @@ class TBrin : public TComponent {
 
   // Whether hardware 3D was possible at the last initialisation.
   bool HardwareD3D() const { return hardware3D_; }
+
+  // --- 3D (with Use3D; see display/brin_3d.cpp) ------------------------------
+  // The kind of device the last 3D set-up made: 0 T&L HAL, 1 HAL, 2 MMX
+  // emulation, 3 RGB emulation, 4 Ramp emulation, 5 reference rasterizer. A
+  // set-up that makes no device leaves the previous value.
+  int DeviceKind = 0;
+  // The retained-mode frame a windowed set-up makes its viewport look
+  // through; none until the application sets one. Not owned: the viewport
+  // takes a reference of its own.
+  IDirect3DRMFrame3* CameraFrame = nullptr;
+  // The objects of the last set-up (null when not made); not to be released.
+  IDirect3D7* Direct3D() const { return d3d_; }
+  IDirect3DDevice7* D3DDevice() const { return d3dDevice_; }
+  IDirect3DRM3* D3DRM() const { return d3drm_; }
+  IDirect3DRMDevice3* D3DRMDevice() const { return rmDevice_; }
+  IDirect3DRMViewport2* D3DRMViewport() const { return viewport_; }
+  TBrinGenSurface* DepthBuffer() const { return depthBuffer_; }
+  // Whether the last set-up made the T&L HAL or HAL device.
+  bool HardwareDeviceMade() const { return hardwareDevice_; }
   // The form window this component works with.
   HWND WindowHandle() const { return window_; }
 
@@ -112,6 +137,7 @@ class TBrin : public TComponent {
   void AttachClipper();
   void PreparePalette(bool fullScreen);
   void Setup3D();
+  bool MakeDepthBuffer(const GUID& device, bool inVideoMemory);
   void Release3DDevices();
   void Release3DBase();
 
@@ -134,6 +160,14 @@ class TBrin : public TComponent {
   IDirectDrawClipper* clipper_ = nullptr;
   IDirectDrawPalette* palette_ = nullptr;
   bool hardware3D_ = false;
+
+  IDirect3D7* d3d_ = nullptr;
+  IDirect3DDevice7* d3dDevice_ = nullptr;
+  IDirect3DRM3* d3drm_ = nullptr;  // made once, released only at destruction
+  IDirect3DRMDevice3* rmDevice_ = nullptr;
+  IDirect3DRMViewport2* viewport_ = nullptr;
+  TBrinGenSurface* depthBuffer_ = nullptr;
+  bool hardwareDevice_ = false;
 
   bool notStarted_ = true;
   bool destroying_ = false;

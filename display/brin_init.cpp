@@ -269,13 +269,6 @@ void TBrin::PreparePalette(bool fullScreen) {
     CheckResult(BackBuffer->DDSurface->SetPalette(palette_), "DirectDrawPaletteのBackBufferへの割り当てに失敗しました");
 }
 
-// The Direct3D device set-up and its releases belong to the 3D support,
-// which is not part of this display yet: with Use3D the display is built
-// exactly as without it, minus the device.
-void TBrin::Setup3D() {}
-void TBrin::Release3DDevices() {}
-void TBrin::Release3DBase() {}
-
 void TBrin::ReleaseAll() {
   busy_ = true;
   if (notStarted_) return;
@@ -285,13 +278,13 @@ void TBrin::ReleaseAll() {
     DetailLog("オフスクリーンサーフェスを全て解放しました");
     if (OnCleanUp) OnCleanUp(this);
   }
-  if (Use3D) Release3DDevices();
+  Release3DDevices();
   if (palette_) {
     DetailLog("パレットを解放しました");
     palette_->Release();
     palette_ = nullptr;
   }
-  if (Use3D) Release3DBase();
+  Release3DBase();
   if (clipper_) {
     clipper_->Release();
     clipper_ = nullptr;

@@ -70,6 +70,7 @@ void TBrin::ChangeToWindow(int Width, int Height) { InitializeDisplay(false, Wid
 void TBrin::RestoreSurfaces() {
   if (PrimarySurface) PrimarySurface->Restore();
   if (!FullScreen && BackBuffer) BackBuffer->Restore();
+  if (Use3D && depthBuffer_) depthBuffer_->Restore();
   RestoreAllLists();
 }
 

@@ -76,6 +76,12 @@ class TBrinGenSurface {
   HRESULT DrawToBack(const TRect& DestRect, const TRect& SrcRect, DWORD Flags, DDBLTFX& Fx);
   HRESULT DrawFastToBack(std::int32_t X, std::int32_t Y, const TRect& SrcRect, DWORD Flags);
 
+  // Creates the surface as a texture for the owner's 3D device, in the
+  // first format of FORMATWISH ("ARGB4444;RGB565") the device lists, or the
+  // library's preferred one; an empty wish asks for the preferred format.
+  // Defined with the textures (surfaces/brin_texture.cpp).
+  void CreateTexture(std::int32_t Width, std::int32_t Height, const std::string& FormatWish, std::uint32_t ColorKey);
+
  protected:
   // For derived classes that create their surface themselves: stores the
   // owner and nothing else.
