@@ -44,8 +44,9 @@
 using LPD3DENUMPIXELFORMATSCALLBACK = HRESULT(CALLBACK*)(LPDDPIXELFORMAT lpDDPixFmt, LPVOID lpContext);
 
 struct IDirect3D7 : IUnknown {
-  // Calls back once per device kind this driver can make, in the order HAL,
-  // T&L HAL (hardware only), RGB, MMX, reference rasterizer.
+  // Calls back once per device kind this driver can make, in the order T&L
+  // HAL and HAL (3D hardware only), MMX and RGB emulation, reference
+  // rasterizer.
   virtual HRESULT EnumDevices(LPD3DENUMDEVICESCALLBACK7 lpEnumDevicesCallback, LPVOID lpUserArg) = 0;
   virtual HRESULT CreateDevice(REFCLSID rclsid, LPDIRECTDRAWSURFACE7 lpDDS, LPDIRECT3DDEVICE7* lplpD3DDevice) = 0;
   virtual HRESULT CreateVertexBuffer(LPD3DVERTEXBUFFERDESC lpVBDesc, LPDIRECT3DVERTEXBUFFER7* lplpD3DVertexBuffer,
