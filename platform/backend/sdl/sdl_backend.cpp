@@ -25,6 +25,17 @@ bool SdlBackend::Start(std::string& error) {
     error = SDL_GetError();
     return false;
   }
+  // Without a display SDL falls back to a driver that shows nothing; a
+  // player would face an invisible window, so that is no display at all,
+  // unless the driver was asked for by name (the back end's own tests).
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+  const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (invisible && (!wanted || std::strcmp(wanted, driver) != 0)) {
+    error = std::string("only SDL's ") + driver + " video driver is available";
+    SDL_Quit();
+    return false;
+  }
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
   SDL_DisplayMode desktop{};
   if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
