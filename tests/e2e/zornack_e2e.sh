@@ -4,7 +4,7 @@
 # select; play shows the stage and the status display; Escape returns to the
 # title; the menu switches to full screen (the picture scaled to the screen)
 # and back; Escape on the title ends the program with status 0, leaving
-# ranking.txt behind.
+# ranking.txt behind. Without a display it says so and ends with status 1.
 #   zornack_e2e.sh PROGRAM TITLE_REFERENCE_PNG OUTPUT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -26,6 +26,12 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+
+# Without a display the program says so and ends with status 1.
+status=0
+(cd "$out" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$program") >"$out/no-display.log" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "without a display the game ended with status $status: $(cat "$out/no-display.log")"
+grep -q "zornack: no display available" "$out/no-display.log" || fail "without a display: $(cat "$out/no-display.log")"
 
 # The game opens its second and third sheets, its waves and ranking.txt in
 # the current folder: give it a fresh one with copies of them.
