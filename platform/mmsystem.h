@@ -33,10 +33,6 @@
 
 #include "platform/types.h"
 
-#ifndef WINAPI
-#define WINAPI
-#endif
-
 using MMRESULT = UINT;
 using FOURCC = DWORD;
 using HPSTR = char*;

@@ -6,6 +6,19 @@
 #include <cstdint>
 #include <cstring>
 
+// Calling-convention and pointer-size markers of the documented
+// declarations; they mean nothing here and are kept so those declarations
+// read as documented.
+#ifndef FAR
+#define FAR
+#endif
+#ifndef WINAPI
+#define WINAPI
+#endif
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;

@@ -11,16 +11,6 @@
 #include "platform/types.h"
 #include "platform/unknown.h"
 
-#ifndef FAR
-#define FAR
-#endif
-#ifndef WINAPI
-#define WINAPI
-#endif
-#ifndef CALLBACK
-#define CALLBACK
-#endif
-
 // --- scalars and vectors ---------------------------------------------------------
 using D3DVALUE = float;
 using LPD3DVALUE = D3DVALUE*;

@@ -16,17 +16,8 @@
 #include "platform/types.h"
 #include "platform/unknown.h"
 
-#ifndef FAR
-#define FAR
-#endif
 #ifndef PASCAL
 #define PASCAL
-#endif
-#ifndef WINAPI
-#define WINAPI
-#endif
-#ifndef CALLBACK
-#define CALLBACK
 #endif
 
 #ifndef BRIN_LARGE_INTEGER_DEFINED

@@ -14,16 +14,6 @@
 #include "platform/types.h"
 #include "platform/unknown.h"
 
-#ifndef FAR
-#define FAR
-#endif
-#ifndef WINAPI
-#define WINAPI
-#endif
-#ifndef CALLBACK
-#define CALLBACK
-#endif
-
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;

@@ -18,16 +18,6 @@
 #include "platform/types.h"
 #include "platform/unknown.h"
 
-#ifndef FAR
-#define FAR
-#endif
-#ifndef WINAPI
-#define WINAPI
-#endif
-#ifndef CALLBACK
-#define CALLBACK
-#endif
-
 #ifndef BRIN_LPCGUID_DEFINED
 #define BRIN_LPCGUID_DEFINED
 using LPCGUID = const GUID*;
