@@ -26,9 +26,7 @@
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/system.h"
 #include "platform/vk.h"
-
-// Every operator new of the process so far (allocation_count.cpp).
-long AllocationCount();
+#include "tests/support/allocation_count.h"
 
 namespace fs = std::filesystem;
 

@@ -33,9 +33,7 @@
 #include "platform/system.h"
 #include "surfaces/brin_sprite.h"
 #include "surfaces/brin_surface.h"
-
-// Every operator new of the process so far (allocation_count.cpp).
-long AllocationCount();
+#include "tests/support/allocation_count.h"
 
 namespace {
 

@@ -33,11 +33,9 @@
 #include "sound/brin_sound_log.h"
 #include "surfaces/brin_sprite.h"
 #include "tests/game/scenes/reference_image.h"
+#include "tests/support/allocation_count.h"
 
 namespace fs = std::filesystem;
-
-// Every operator new of this program so far (allocation_count.cpp).
-long AllocationCount();
 
 namespace {
 

@@ -1,34 +1,7 @@
 // The per-frame calls (Blt, BltFast, Flip, Lock, WaitForVerticalBlank)
 // allocate nothing: this executable counts every operator new.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "tests/platform/ddraw/ddraw_test_support.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Every ordinary form is replaced, so that no allocation escapes the count
-// and each delete matches its new.
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  ++allocations;
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/support/allocation_count.h"
 
 namespace ddraw_test {
 namespace {
@@ -85,7 +58,7 @@ TEST_F(PerFrame, AWindowedFrameAllocatesNothing) {
   fx.dwAlphaSrcConstBitDepth = 8;
   fx.dwAlphaSrcConst = 100;
 
-  const long before = allocations.load();
+  const long before = AllocationCount();
   for (int frame = 0; frame < 50; ++frame) {
     ASSERT_EQ(FillRect(back, nullptr, 0x00102030), DD_OK);
     for (int i = 0; i < 40; ++i) {
@@ -105,7 +78,7 @@ TEST_F(PerFrame, AWindowedFrameAllocatesNothing) {
     RECT client{10, 10, 330, 250};
     ASSERT_EQ(primary->Blt(&client, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
   }
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
   EXPECT_EQ(backend_.presents, 50);
 
   sheet->Release();
@@ -132,12 +105,12 @@ TEST_F(PerFrame, AFullScreenFlipAllocatesNothing) {
   IDirectDrawSurface7* back = nullptr;
   ASSERT_EQ(front->GetAttachedSurface(&want, &back), DD_OK);
 
-  const long before = allocations.load();
+  const long before = AllocationCount();
   for (int frame = 0; frame < 50; ++frame) {
     ASSERT_EQ(FillRect(back, nullptr, static_cast<DWORD>(frame)), DD_OK);
     ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
   }
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
   EXPECT_EQ(backend_.presents, 50);
   back->Release();
   front->Release();

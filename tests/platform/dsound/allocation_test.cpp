@@ -2,10 +2,7 @@
 // control changes), allocate nothing: this executable counts every operator
 // new.
 #include "tests/platform/dsound/dsound_test_support.h"
-
-// Counted in allocation_counter.cpp, kept apart so that no allocation here
-// is inlined against the replaced operators.
-long AllocationCount();
+#include "tests/support/allocation_count.h"
 
 namespace dsound_test {
 namespace {

@@ -1,6 +1,8 @@
 // Counts every operator new of the process. Kept in a file of its own so the
 // compiler never sees a replaced new and delete inlined into one caller
 // (g++ then takes the pair for a mismatch).
+#include "tests/support/allocation_count.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
