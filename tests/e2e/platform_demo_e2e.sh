@@ -14,45 +14,12 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# A window manager: full screen and focus need one. Ours only: the test may
-# share a server with nothing else.
-HOME=$out jwm >"$out/jwm.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-(cd "$out" && exec "$program") >"$out/demo.log" 2>&1 &
-demo=$!
-pids+=($demo)
-
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --pid "$demo" 2>/dev/null | head -n1 || true)
-  [ -n "$wid" ] && break
-  kill -0 "$demo" 2>/dev/null || fail "the demo exited early: $(cat "$out/demo.log")"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window for the demo"
+source "$(dirname "$(realpath "$0")")/x11_session.sh"
+start_window_manager
+start_program "$program" "$out" "$out/demo.log"
+demo=$program_pid
 
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
-
-geometry() {  # sets X Y WIDTH HEIGHT of the demo's window (its client area, absolute)
-  local info
-  info=$(xwininfo -id "$wid")
-  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-  WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
-  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
-}
 
 # The colour of screen pixel (x, y) in SHOT as RRGGBB.
 pixel() {
@@ -63,24 +30,6 @@ expect_pixel() {  # shot x y colour what
   local got
   got=$(pixel "$1" "$2" "$3")
   [ "$got" = "$4" ] || fail "$5: pixel ($2, $3) is $got, expected $4 (see $1)"
-}
-
-shot() {
-  sleep 0.5
-  import -window root "$out/$1.png"
-}
-
-# Holds keys down long enough for the program to see them.
-press() {
-  xdotool keydown --delay 100 "$1"
-  sleep 0.15
-  xdotool keyup --delay 100 "$1"
-  sleep 0.3
-}
-
-focus() {
-  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-  sleep 0.3
 }
 
 # The pattern in the client area at (cx, cy) + client coordinates, scaled by

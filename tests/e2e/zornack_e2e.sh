@@ -17,15 +17,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$(realpath "$0")")/x11_session.sh"
 
 # Without a display the program says so and ends with status 1.
 status=0
@@ -43,39 +35,12 @@ for f in cg2.bmp cg3.bmp bom02.wav bom03.wav bom04.wav click05.wav click06.wav; 
   cp "$assets/$f" "$run/"
 done
 
-HOME=$out jwm >"$out/jwm.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-(cd "$run" && exec "$program") >"$out/zornack.log" 2>&1 &
-game=$!
-pids+=($game)
-
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | head -n1 || true)
-  [ -n "$wid" ] && break
-  kill -0 "$game" 2>/dev/null || fail "the game exited early: $(cat "$out/zornack.log")"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window for the game"
+start_window_manager
+start_program "$program" "$run" "$out/zornack.log"
+game=$program_pid
 [ -f "$run/ranking.txt" ] || fail "ranking.txt was not made at start-up"
 
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
-
-geometry() {  # sets X Y WIDTH HEIGHT of the game's window (its client area, absolute)
-  local info
-  info=$(xwininfo -id "$wid")
-  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-  WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
-  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
-}
-
-shot() {
-  sleep 0.5
-  import -window root "$out/$1.png"
-}
 
 # Pixels in a rectangle of SHOT that are not black.
 lit() {  # shot x y width height
@@ -95,17 +60,8 @@ expect_dark() {  # shot x y width height what
   [ "$n" -eq 0 ] || fail "$6: $n lit pixels in $4x$5 at ($2, $3), expected none (see $1)"
 }
 
-press() {
-  xdotool keydown --delay 100 "$1"
-  sleep 0.15
-  xdotool keyup --delay 100 "$1"
-  sleep 0.4
-}
-
-focus() {
-  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-  sleep 0.3
-}
+# The game's scenes change a frame after the key: give them a little longer.
+PRESS_SETTLE=0.4
 
 # The title in the window is the reference picture, pixel for pixel, above
 # the scrolling credit line (which moves with time).
