@@ -235,6 +235,50 @@ TEST_F(WholeGameTest, KeysPlayAGameAndEscapeLeavesIt) {
   EXPECT_EQ(lines[59], "12345");
 }
 
+// The game's sounds reach the audio output: a menu move plays its click on
+// channel 12; in play, a destroyed block plays its explosion on channel 0.
+TEST_F(WholeGameTest, MenuClicksAndExplosionsAreHeard) {
+  const auto playing = [this](int channel) {
+    DWORD status = 0;
+    IDirectSoundBuffer* buffer = form->BrinSound1->Channels(channel)->Buffer;
+    return buffer && buffer->GetStatus(&status) == DS_OK && (status & DSBSTATUS_PLAYING) != 0;
+  };
+  const auto heard = [this](std::size_t from) {
+    const auto& audio = backend.CapturedAudio();
+    int loud = 0;
+    for (std::size_t i = from; i < audio.size(); ++i) loud += audio[i] != 0;
+    return loud;
+  };
+  Start();
+  Run(2);
+  ASSERT_TRUE(backend.AudioOpen());
+  backend.PullAudio(2048);
+  EXPECT_EQ(heard(0), 0);
+  EXPECT_FALSE(playing(12));
+
+  const std::size_t beforeClick = backend.CapturedAudio().size();
+  Press(VK_DOWN, DIK_DOWN);
+  EXPECT_TRUE(playing(12));
+  backend.PullAudio(2048);
+  EXPECT_GT(heard(beforeClick), 100);
+
+  // Into play (GAMESTART, then the first bomb), firing until a block falls.
+  Press(VK_UP, DIK_UP);
+  Press('Z', DIK_Z);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kScenePlay);
+  EXPECT_FALSE(playing(0));
+  backend.QueueKeyDown('Z', DIK_Z);
+  int frames = 0;
+  while (Game().ComboHits == 0 && frames < 200) frames += Run(1);
+  ASSERT_GT(Game().ComboHits, 0);
+  Run(1);
+  EXPECT_TRUE(playing(0));
+  const std::size_t beforeExplosion = backend.CapturedAudio().size();
+  backend.PullAudio(2048);
+  EXPECT_GT(heard(beforeExplosion), 100);
+}
+
 TEST_F(WholeGameTest, ExitOnTheMenuAndClosingTheWindowEndTheProgram) {
   Start();
   Run(1);
