@@ -320,6 +320,9 @@ class TGame {
   // The last DataLoad found a file it could not take over whole; the next
   // DataSave keeps a copy of it (RankingFileName + ".bad") before replacing it.
   bool RankingDamaged = false;
+  // A game's result entered a table since the form last looked; the form
+  // writes the file then, and clears the flag.
+  bool RankingChanged = false;
 
   // Sounds.
   std::array<TBrinSoundWaveData*, kWaveCount> Waves{};

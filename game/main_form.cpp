@@ -132,6 +132,14 @@ void TForm1::Brin1Init(TObject*, bool) {
 void TForm1::AppIdle(TObject*, bool& Done) {
   Brin1->Clear();
   Game.RunScene();
+  // A game's results are written as soon as they enter the ranking, not
+  // only when the form is destroyed: a halt on a failed platform call ends
+  // the process without that, and would take them along. Tried once per
+  // change; the save at the end tries again.
+  if (Game.RankingChanged) {
+    Game.RankingChanged = false;
+    Game.DataSave();
+  }
   Game.Sprites->DrawAll();
   Brin1->Flip();
   Game.FrameCount += 1;

@@ -205,6 +205,7 @@ void TGame::InsertRanking(std::int32_t mode, std::int64_t value) {
     if (value > Ranking[base + n]) {
       for (std::size_t k = base + kTableSize - 1; k > base + n; --k) Ranking[k] = Ranking[k - 1];
       Ranking[base + n] = value;
+      RankingChanged = true;
       return;
     }
   }

@@ -279,6 +279,37 @@ TEST_F(WholeGameTest, MenuClicksAndExplosionsAreHeard) {
   EXPECT_GT(heard(beforeExplosion), 100);
 }
 
+// The results of a game reach the file when the game ends, before the
+// program does: a halt later on cannot lose them.
+TEST_F(WholeGameTest, GameResultsAreSavedWhenTheGameEnds) {
+  Start();
+  Run(2);
+  Press('Z', DIK_Z);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kScenePlay);
+  Game().Score = 5000000;
+  Game().LivesLeft = -1;
+  Run(110);
+  ASSERT_EQ(Game().Scene, kSceneTitle);
+  EXPECT_FALSE(Game().RankingChanged);
+  const auto lines = RankingLines();
+  ASSERT_EQ(lines.size(), 60u);
+  // The score still moves while the game-over phase runs; what entered is
+  // the score at its end.
+  EXPECT_GE(Game().Score, 5000000);
+  EXPECT_EQ(lines[0], std::to_string(Game().Score));
+  EXPECT_EQ(lines[1], "1000000");
+  // A game that enters nothing writes nothing.
+  fs::remove(dir / "ranking.txt");
+  Press('Z', DIK_Z);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kScenePlay);
+  Game().LivesLeft = -1;
+  Run(110);
+  ASSERT_EQ(Game().Scene, kSceneTitle);
+  EXPECT_FALSE(fs::exists(dir / "ranking.txt"));
+}
+
 TEST_F(WholeGameTest, ExitOnTheMenuAndClosingTheWindowEndTheProgram) {
   Start();
   Run(1);
