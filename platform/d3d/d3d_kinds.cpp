@@ -6,18 +6,8 @@
 #include "platform/system.h"
 
 namespace platform::d3d {
-namespace {
 
-constexpr DeviceKind kKinds[] = {
-    {&IID_IDirect3DTnLHalDevice, "Direct3D T&L HAL", "T&L HAL", true, true, true},
-    {&IID_IDirect3DHALDevice, "Direct3D HAL", "HAL", true, false, true},
-    {&IID_IDirect3DMMXDevice, "MMX Emulation", "MMX Emulation", false, false, true},
-    {&IID_IDirect3DRGBDevice, "RGB Emulation", "RGB Emulation", false, false, true},
-    {&IID_IDirect3DRampDevice, "Ramp Emulation", "Ramp Emulation", false, false, false},
-    {&IID_IDirect3DRefDevice, "Reference Rasterizer", "Reference Rasterizer", false, false, true},
-};
-
-DDPIXELFORMAT Depth(DWORD bits, DWORD zMask, DWORD stencilBits = 0, DWORD stencilMask = 0) {
+DDPIXELFORMAT DepthFormat(DWORD bits, DWORD zMask, DWORD stencilBits, DWORD stencilMask) {
   DDPIXELFORMAT f;
   std::memset(&f, 0, sizeof f);
   f.dwSize = sizeof f;
@@ -29,7 +19,7 @@ DDPIXELFORMAT Depth(DWORD bits, DWORD zMask, DWORD stencilBits = 0, DWORD stenci
   return f;
 }
 
-DDPIXELFORMAT Rgb(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
+DDPIXELFORMAT RgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
   DDPIXELFORMAT f;
   std::memset(&f, 0, sizeof f);
   f.dwSize = sizeof f;
@@ -42,7 +32,7 @@ DDPIXELFORMAT Rgb(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
   return f;
 }
 
-DDPIXELFORMAT Palette8() {
+DDPIXELFORMAT PaletteFormat8() {
   DDPIXELFORMAT f;
   std::memset(&f, 0, sizeof f);
   f.dwSize = sizeof f;
@@ -51,21 +41,33 @@ DDPIXELFORMAT Palette8() {
   return f;
 }
 
+namespace {
+
+constexpr DeviceKind kKinds[] = {
+    {&IID_IDirect3DTnLHalDevice, "Direct3D T&L HAL", "T&L HAL", true, true, true},
+    {&IID_IDirect3DHALDevice, "Direct3D HAL", "HAL", true, false, true},
+    {&IID_IDirect3DMMXDevice, "MMX Emulation", "MMX Emulation", false, false, true},
+    {&IID_IDirect3DRGBDevice, "RGB Emulation", "RGB Emulation", false, false, true},
+    {&IID_IDirect3DRampDevice, "Ramp Emulation", "Ramp Emulation", false, false, false},
+    {&IID_IDirect3DRefDevice, "Reference Rasterizer", "Reference Rasterizer", false, false, true},
+};
+
 // Cards keep 24 depth bits above the stencil in a 32-bit word; the
 // emulations pack one stencil bit below 15 of depth.
-const std::array<DDPIXELFORMAT, 4> kHardwareDepth = {
-    Depth(16, 0xFFFF), Depth(32, 0x00FFFFFF), Depth(32, 0xFFFFFF00, 8, 0x000000FF), Depth(16, 0xFFFE, 1, 0x0001)};
-const std::array<DDPIXELFORMAT, 3> kSoftwareDepth = {Depth(16, 0xFFFF), Depth(32, 0xFFFFFFFF),
-                                                     Depth(16, 0xFFFE, 1, 0x0001)};
+const std::array<DDPIXELFORMAT, 4> kHardwareDepth = {DepthFormat(16, 0xFFFF), DepthFormat(32, 0x00FFFFFF),
+                                                     DepthFormat(32, 0xFFFFFF00, 8, 0x000000FF),
+                                                     DepthFormat(16, 0xFFFE, 1, 0x0001)};
+const std::array<DDPIXELFORMAT, 3> kSoftwareDepth = {DepthFormat(16, 0xFFFF), DepthFormat(32, 0xFFFFFFFF),
+                                                     DepthFormat(16, 0xFFFE, 1, 0x0001)};
 
 std::vector<DDPIXELFORMAT> DefaultTextureFormats() {
-  return {Palette8(),
-          Rgb(16, 0xF800, 0x07E0, 0x001F),
-          Rgb(16, 0x7C00, 0x03E0, 0x001F),
-          Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
-          Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000),
-          Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF),
-          Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)};
+  return {PaletteFormat8(),
+          RgbFormat(16, 0xF800, 0x07E0, 0x001F),
+          RgbFormat(16, 0x7C00, 0x03E0, 0x001F),
+          RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+          RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000),
+          RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF),
+          RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)};
 }
 
 std::vector<DDPIXELFORMAT>& Textures() {

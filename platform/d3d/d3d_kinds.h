@@ -33,6 +33,13 @@ bool TakesDepthFormat(const DeviceKind& kind, const DDPIXELFORMAT& format);
 // The capabilities GetCaps and EnumDevices report for KIND.
 D3DDEVICEDESC7 Describe(const DeviceKind& kind);
 
+// Pixel formats as the enumerations report them (and as tests build lists
+// of them): a depth buffer, optionally with stencil; an RGB format with an
+// optional alpha mask; 8-bit palette indices.
+DDPIXELFORMAT DepthFormat(DWORD bits, DWORD zMask, DWORD stencilBits = 0, DWORD stencilMask = 0);
+DDPIXELFORMAT RgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0);
+DDPIXELFORMAT PaletteFormat8();
+
 // Texture formats every device lists, in EnumTextureFormats' order. Drivers
 // differ in what they list; tests choose the list (installing a back end
 // puts the default back).

@@ -17,25 +17,9 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using platform::d3d::PaletteFormat8;
+using platform::d3d::RgbFormat;
 
-DDPIXELFORMAT Rgb(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
-  DDPIXELFORMAT f{};
-  f.dwSize = sizeof f;
-  f.dwFlags = DDPF_RGB | (a ? DDPF_ALPHAPIXELS : 0);
-  f.dwRGBBitCount = bits;
-  f.dwRBitMask = r;
-  f.dwGBitMask = g;
-  f.dwBBitMask = b;
-  f.dwRGBAlphaBitMask = a;
-  return f;
-}
-DDPIXELFORMAT Pal8() {
-  DDPIXELFORMAT f{};
-  f.dwSize = sizeof f;
-  f.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
-  f.dwRGBBitCount = 8;
-  return f;
-}
 DDPIXELFORMAT Flagged(DWORD flags, DWORD bits) {
   DDPIXELFORMAT f{};
   f.dwSize = sizeof f;
@@ -44,12 +28,12 @@ DDPIXELFORMAT Flagged(DWORD flags, DWORD bits) {
   f.dwRBitMask = 0xFF;
   return f;
 }
-const DDPIXELFORMAT kRgb565 = Rgb(16, 0xF800, 0x07E0, 0x001F);
-const DDPIXELFORMAT kXrgb1555 = Rgb(16, 0x7C00, 0x03E0, 0x001F);
-const DDPIXELFORMAT kArgb1555 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
-const DDPIXELFORMAT kArgb4444 = Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
-const DDPIXELFORMAT kXrgb8888 = Rgb(32, 0xFF0000, 0x00FF00, 0x0000FF);
-const DDPIXELFORMAT kArgb8565 = Rgb(24, 0xF800, 0x07E0, 0x001F, 0xFF0000);
+const DDPIXELFORMAT kRgb565 = RgbFormat(16, 0xF800, 0x07E0, 0x001F);
+const DDPIXELFORMAT kXrgb1555 = RgbFormat(16, 0x7C00, 0x03E0, 0x001F);
+const DDPIXELFORMAT kArgb1555 = RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
+const DDPIXELFORMAT kArgb4444 = RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
+const DDPIXELFORMAT kXrgb8888 = RgbFormat(32, 0xFF0000, 0x00FF00, 0x0000FF);
+const DDPIXELFORMAT kArgb8565 = RgbFormat(24, 0xF800, 0x07E0, 0x001F, 0xFF0000);
 
 const char kNotFound[] = "希望のテクスチャフォーマットが見つかりませんでした。Brindlewick 推奨のフォーマットを列挙します";
 
@@ -119,7 +103,7 @@ TEST_F(TextureTest, BlanksAndEmptyPiecesAreNotWishes) {
 }
 
 TEST_F(TextureTest, WishesThatNameNoFormatFallBackToThePreference) {
-  Start3D({Pal8(), kRgb565, kArgb4444, kXrgb8888});
+  Start3D({PaletteFormat8(), kRgb565, kArgb4444, kXrgb8888});
   // Five digits; letters for digits; the wrong case; ARGB with three
   // digits (a wish with ARGB in it is read as ARGB only); nothing at all.
   for (const char* wish : {"ARGB44444", "RGBabc", "pal8", "ARGB565", ";;"}) {
@@ -135,7 +119,7 @@ TEST_F(TextureTest, WishesThatNameNoFormatFallBackToThePreference) {
 }
 
 TEST_F(TextureTest, ThePreferenceClimbsTowardsTheDesktopDepthInListedOrder) {
-  Start3D({Pal8(), kRgb565, kXrgb1555, kXrgb8888}, 16);
+  Start3D({PaletteFormat8(), kRgb565, kXrgb1555, kXrgb8888}, 16);
   auto texture = Make("");
   EXPECT_THAT(NewLogLines(),
               ElementsAre("Brindlewick 推奨のテクスチャフォーマットを探索します…",
@@ -194,7 +178,7 @@ TEST_F(TextureTest, AHardwareDeviceGetsItsTexturesInVideoMemory) {
 }
 
 TEST_F(TextureTest, AModeSwitchRebuildsEachTextureWithItsWishAndReloadsIt) {
-  Start3D({Pal8(), kRgb565, kXrgb1555, kArgb1555, kXrgb8888});
+  Start3D({PaletteFormat8(), kRgb565, kXrgb1555, kArgb1555, kXrgb8888});
   auto wished = Make("ARGB1555");
   wished->SetColorKey(0x8000);
   wished->LoadFromFile(BitmapPath("rgb24_bmp3.bmp"));

@@ -19,30 +19,8 @@
 
 namespace d3d_test {
 
-inline DDPIXELFORMAT DepthFormat(DWORD bits, DWORD zMask, DWORD stencilBits = 0, DWORD stencilMask = 0) {
-  DDPIXELFORMAT f;
-  std::memset(&f, 0, sizeof f);
-  f.dwSize = sizeof f;
-  f.dwFlags = DDPF_ZBUFFER | (stencilBits ? DDPF_STENCILBUFFER : 0);
-  f.dwZBufferBitDepth = bits;
-  f.dwStencilBitDepth = stencilBits;
-  f.dwZBitMask = zMask;
-  f.dwStencilBitMask = stencilMask;
-  return f;
-}
-
-inline DDPIXELFORMAT RgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a = 0) {
-  DDPIXELFORMAT f;
-  std::memset(&f, 0, sizeof f);
-  f.dwSize = sizeof f;
-  f.dwFlags = DDPF_RGB | (a ? DDPF_ALPHAPIXELS : 0);
-  f.dwRGBBitCount = bits;
-  f.dwRBitMask = r;
-  f.dwGBitMask = g;
-  f.dwBBitMask = b;
-  f.dwRGBAlphaBitMask = a;
-  return f;
-}
+using platform::d3d::DepthFormat;
+using platform::d3d::RgbFormat;
 
 // Collects what an enumeration of pixel formats reports, stopping after
 // STOP_AFTER formats when it is not 0.
