@@ -304,6 +304,13 @@ TBrinSurface::TBrinSurface(TBrin* AOwner, std::int32_t AWidth, std::int32_t AHei
   }
   // Without a surface (creation failed with halting off, or no display) the
   // object carries on empty: every operation on it is a no-op.
+  AdoptCreatedSurface(AWidth, AHeight, AColorKey);
+  // The list's line comes before the pixel format's.
+  AOwner->AddSurface(this);
+  AnalysePixelFormat(Description.ddpfPixelFormat);
+}
+
+void TBrinGenSurface::AdoptCreatedSurface(std::int32_t AWidth, std::int32_t AHeight, std::uint32_t AColorKey) {
   if (DDSurface) {
     DDCOLORKEY key{AColorKey, AColorKey};
     DDSurface->SetColorKey(DDCKEY_SRCBLT, &key);
@@ -314,8 +321,6 @@ TBrinSurface::TBrinSurface(TBrin* AOwner, std::int32_t AWidth, std::int32_t AHei
   ColorKey = AColorKey;
   UseClipRect = false;
   ClipRect = Rect(0, 0, AWidth, AHeight);
-  AOwner->AddSurface(this);
-  AnalysePixelFormat(Description.ddpfPixelFormat);
 }
 
 TBrinSurface::~TBrinSurface() {

@@ -86,6 +86,10 @@ class TBrinGenSurface {
   // For derived classes that create their surface themselves: stores the
   // owner and nothing else.
   explicit TBrinGenSurface(TBrin* Owner) : Owner(Owner) {}
+  // After a creation attempt: keys the surface (when there is one), takes
+  // its description and sets the fields every created surface starts with.
+  // The caller analyses the pixel format when its log order wants it.
+  void AdoptCreatedSurface(std::int32_t AWidth, std::int32_t AHeight, std::uint32_t AColorKey);
 };
 
 class TBrinSurface : public TBrinGenSurface {

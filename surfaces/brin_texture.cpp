@@ -174,16 +174,7 @@ void TBrinGenSurface::CreateTexture(std::int32_t AWidth, std::int32_t AHeight, c
   // empty, as an off-screen surface does.
   if (Owner && Owner->DDraw)
     CheckResult(Owner->DDraw->CreateSurface(&Description, &DDSurface, nullptr), "テクスチャ用サーフェスを作れませんでした");
-  if (DDSurface) {
-    DDCOLORKEY key{AColorKey, AColorKey};
-    DDSurface->SetColorKey(DDCKEY_SRCBLT, &key);
-    RefreshDescription();
-  }
-  Width = AWidth;
-  Height = AHeight;
-  ColorKey = AColorKey;
-  UseClipRect = false;
-  ClipRect = Rect(0, 0, AWidth, AHeight);
+  AdoptCreatedSurface(AWidth, AHeight, AColorKey);
   AnalysePixelFormat(Description.ddpfPixelFormat);
 }
 
