@@ -19,8 +19,6 @@ start_window_manager
 start_program "$program" "$out" "$out/demo.log"
 demo=$program_pid
 
-read -r screen_w screen_h < <(xdotool getdisplaygeometry)
-
 # The colour of screen pixel (x, y) in SHOT as RRGGBB.
 pixel() {
   convert "$1" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr "A-F" "a-f"
@@ -56,22 +54,8 @@ focus
 check_window window
 
 # Screen mode → full screen, with the keyboard.
-press alt+s
-press f
-sleep 1.5
-geometry
-[ "$WIDTH" -eq "$screen_w" ] && [ "$HEIGHT" -eq "$screen_h" ] ||
-  fail "full screen: window is ${WIDTH}x${HEIGHT} at $X,$Y, expected ${screen_w}x${screen_h}"
-shot fullscreen
-# The 640 x 480 picture scaled to fit, aspect kept, centred.
-pw=$screen_w
-ph=$((screen_w * 480 / 640))
-if [ "$ph" -gt "$screen_h" ]; then
-  ph=$screen_h
-  pw=$((screen_h * 640 / 480))
-fi
-left=$(((screen_w - pw) / 2))
-top=$(((screen_h - ph) / 2))
+enter_full_screen
+pw=$PW ph=$PH left=$LEFT top=$TOP
 check_pattern "$out/fullscreen.png" "$left" "$top" "$pw" 640 "full screen"
 if [ "$top" -gt 0 ]; then
   expect_pixel "$out/fullscreen.png" 5 $((top / 2)) 000000 "full screen: letterbox"

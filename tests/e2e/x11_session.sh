@@ -65,3 +65,26 @@ press() {  # keys [settle]
   xdotool keyup --delay 100 "$1"
   sleep "${2:-${PRESS_SETTLE:-0.3}}"
 }
+
+# The window's menu, from the keyboard, to full screen: the window must fill
+# the screen. Sets PW PH LEFT TOP, where the 640 x 480 picture lies (scaled
+# to fit with its aspect kept, centred), and takes the shot "fullscreen".
+enter_full_screen() {
+  local screen_w screen_h
+  read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+  press alt+s
+  press f
+  sleep 1.5
+  geometry
+  [ "$WIDTH" -eq "$screen_w" ] && [ "$HEIGHT" -eq "$screen_h" ] ||
+    fail "full screen: window is ${WIDTH}x${HEIGHT} at $X,$Y, expected ${screen_w}x${screen_h}"
+  shot fullscreen
+  PW=$screen_w
+  PH=$((screen_w * 480 / 640))
+  if [ "$PH" -gt "$screen_h" ]; then
+    PH=$screen_h
+    PW=$((screen_h * 640 / 480))
+  fi
+  LEFT=$(((screen_w - PW) / 2))
+  TOP=$(((screen_h - PH) / 2))
+}

@@ -100,21 +100,8 @@ press Escape
 check_title title-again
 
 # Screen mode → full screen, with the keyboard.
-press alt+s
-press f
-sleep 1.5
-geometry
-[ "$WIDTH" -eq "$screen_w" ] && [ "$HEIGHT" -eq "$screen_h" ] ||
-  fail "full screen: window is ${WIDTH}x${HEIGHT} at $X,$Y, expected ${screen_w}x${screen_h}"
-shot fullscreen
-pw=$screen_w
-ph=$((screen_w * 480 / 640))
-if [ "$ph" -gt "$screen_h" ]; then
-  ph=$screen_h
-  pw=$((screen_h * 640 / 480))
-fi
-left=$(((screen_w - pw) / 2))
-top=$(((screen_h - ph) / 2))
+enter_full_screen
+pw=$PW ph=$PH left=$LEFT top=$TOP
 s() { echo $(($1 * pw / 640)); }
 expect_lit "$out/fullscreen.png" $((left + $(s 192))) $((top + $(s 80))) "$(s 256)" "$(s 96)" 8000 "full screen: logo"
 expect_lit "$out/fullscreen.png" $((left + $(s 256))) $((top + $(s 300))) "$(s 144)" "$(s 16)" 500 \
