@@ -4,13 +4,13 @@
 #include <string>
 
 #include "game/main_form.h"
-#include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
 #include "platform/system.h"
 
 int main() {
   std::string error;
-  auto backend = platform::sdl::SdlBackend::Create(error);
+  auto backend = platform::CreateSdlBackend({}, error);
   if (!backend) {
     std::fprintf(stderr, "zornack: no display available (%s)\n", error.c_str());
     return 1;

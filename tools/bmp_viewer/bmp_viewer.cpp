@@ -16,7 +16,7 @@
 #include <string>
 
 #include "display/brin.h"
-#include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
 #include "platform/gdi.h"
 #include "platform/system.h"
@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bmp_viewer: %s\n", error.c_str());
     return 1;
   }
-  auto backend = platform::sdl::SdlBackend::Create(error);
+  auto backend = platform::CreateSdlBackend({}, error);
   if (!backend) {
     std::fprintf(stderr, "bmp_viewer: no display available (%s)\n", error.c_str());
     return 1;

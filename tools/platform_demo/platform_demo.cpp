@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
 #include "platform/system.h"
 #include "platform/vk.h"
@@ -122,7 +122,7 @@ TDemoForm* DemoForm = nullptr;
 
 int main() {
   std::string error;
-  auto backend = platform::sdl::SdlBackend::Create(error);
+  auto backend = platform::CreateSdlBackend({}, error);
   if (!backend) {
     std::fprintf(stderr, "platform_demo: no display available (%s)\n", error.c_str());
     return 1;

@@ -1,0 +1,11 @@
+#include "platform/backend/sdl/sdl_factory.h"
+
+#include "platform/backend/sdl/sdl_backend.h"
+
+namespace platform {
+
+std::unique_ptr<Backend> CreateSdlBackend(const SdlOptions&, std::string& error) {
+  return sdl::SdlBackend::Create(error);
+}
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// Creating the SDL2 back end without seeing SDL: programs include this
+// header, never sdl_backend.h, so SDL's headers and include paths stay
+// inside platform/backend/sdl.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/backend/backend.h"
+
+namespace platform {
+
+// What a program may choose about the SDL back end at start-up.
+struct SdlOptions {};
+
+// Starts SDL's video and returns the back end, or null with ERROR set when
+// there is no display.
+std::unique_ptr<Backend> CreateSdlBackend(const SdlOptions& options, std::string& error);
+
+}  // namespace platform
