@@ -33,7 +33,7 @@
 //   bombs.cpp          UseBomb, UpdateBomb, ShowBombName
 //   particles.cpp      sparks and bursts
 //   scenes.cpp         the four scenes and the menu input
-//   shapes.cpp         the shape table
+//   shapes.cpp         the sprite table and its shapes (cells in shape_table.h)
 #pragma once
 
 #include <array>
@@ -42,6 +42,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "game/shape_table.h"
 
 class TBrinSprite;
 class TBrinSprReg;
@@ -86,7 +88,7 @@ enum : std::int32_t { kSceneTitle = 0, kSceneRanking = 2, kSceneBombSelect = 9, 
 class TGame {
  public:
   static constexpr int kSlotCount = 720;
-  static constexpr int kShapeCount = 400;
+  static constexpr int kShapeCount = shape::kCount;
   static constexpr int kScreenWidth = 640;
   static constexpr int kScreenHeight = 480;
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/shape_table.h"
 #include "tests/assets/asset_readers.h"
 
 namespace assettest {
@@ -17,35 +18,7 @@ struct Rect {
   int left, top, width, height;
 };
 
-// The game's shape table, written out here on its own (the generator has its
-// own copy): shape number, sheet and rectangle.
-struct ShapeRange {
-  int first, last, sheet;
-  Rect (*rect)(int s);
-};
-
-const ShapeRange kShapeTable[] = {
-    {0, 0, 1, [](int) { return Rect{1, 0, 0, 16, 16}; }},
-    {1, 5, 1, [](int s) { return Rect{1, 16 * s, 0, 16, 16}; }},
-    {6, 9, 1, [](int s) { return Rect{1, 8 * (s - 6), 16, 8, 16}; }},
-    {10, 17, 1, [](int s) { return Rect{1, 32 + 8 * ((s - 10) % 4), 16 + 8 * ((s - 10) / 4), 8, 8}; }},
-    {20, 24, 1, [](int s) { return Rect{1, 96 + 16 * (s - 20), 0, 16, 16}; }},
-    {25, 27, 1, [](int s) { return Rect{1, 176 + 16 * (s - 25), 0, 16, 16}; }},
-    {30, 33, 1, [](int s) { return Rect{1, 32 + 8 * (s - 30), 32, 8, 8}; }},
-    {34, 38, 1, [](int s) { return Rect{1, 64 + 8 * (s - 34), 16, 8, 8}; }},
-    {50, 59, 3, [](int s) { return Rect{3, 16 * (s - 50), 96, 16, 32}; }},
-    {60, 70, 3, [](int s) { return Rect{3, 8 * (s - 60), 128, 8, 8}; }},
-    {71, 166, 3, [](int s) { return Rect{3, 16 * ((s - 71) % 16), 16 * ((s - 71) / 16), 16, 16}; }},
-    {167, 167, 1, [](int) { return Rect{1, 0, 112, 16, 16}; }},
-    {168, 168, 2, [](int) { return Rect{2, 0, 0, 256, 96}; }},
-    {169, 176, 1, [](int s) { return Rect{1, 112 + 16 * (s - 169), 16, 16, 16}; }},
-    {180, 189, 3, [](int s) { return Rect{3, 8 * (s - 180), 136, 8, 8}; }},
-    {190, 190, 3, [](int) { return Rect{3, 80, 136, 40, 8}; }},
-    {200, 203, 1, [](int s) { return Rect{1, 8 * (s - 200), 32, 8, 8}; }},
-    {204, 207, 1, [](int s) { return Rect{1, 16 * (s - 204), 40, 16, 16}; }},
-    {208, 211, 1, [](int s) { return Rect{1, 24 * (s - 208), 56, 24, 24}; }},
-    {212, 215, 1, [](int s) { return Rect{1, 32 * (s - 212), 80, 32, 32}; }},
-};
+Rect RectOf(const TShapeCell& c) { return Rect{c.Sheet, c.Left, c.Top, c.Width, c.Height}; }
 
 struct Shape {
   int number;
@@ -54,8 +27,8 @@ struct Shape {
 
 std::vector<Shape> AllShapes() {
   std::vector<Shape> shapes;
-  for (const ShapeRange& r : kShapeTable) {
-    for (int s = r.first; s <= r.last; ++s) shapes.push_back({s, r.rect(s)});
+  for (const TShapeRange& r : kShapeRanges) {
+    for (int s = r.First; s <= r.Last; ++s) shapes.push_back({s, RectOf(ShapeCellIn(r, s))});
   }
   return shapes;
 }
@@ -220,7 +193,7 @@ TEST_F(Sheets, LaserBeamFramesStretchWithoutBands) {
   // The beam is stretched from the top of the screen down to the ship, so
   // every column of a beam frame is one colour.
   for (int shape = 10; shape <= 13; ++shape) {
-    const Rect r = kShapeTable[3].rect(shape);
+    const Rect r = RectOf(ShapeCell(shape));
     for (int x = r.left; x < r.left + r.width; ++x) {
       for (int y = r.top + 1; y < r.top + r.height; ++y) {
         EXPECT_EQ(SheetOf(1).At(x, y), SheetOf(1).At(x, r.top)) << "beam frame " << shape << " column " << x - r.left;

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "display/brin.h"
-#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
+#include "platform/program.h"
 #include "platform/gdi.h"
 #include "platform/system.h"
 #include "platform/vk.h"
@@ -184,35 +184,35 @@ TViewerForm* ViewerForm = nullptr;
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: bmp_viewer FILE [--fullscreen]\n"
+    "Shows the BMP file FILE through the library's own loading, in a window or, with\n"
+    "--fullscreen, in full screen; Alt+S or Alt+Enter switches, Escape ends it.\n";
+
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--fullscreen")
-      gStartFullScreen = true;
-    else if (gPath.empty())
-      gPath = arg;
-  }
-  if (gPath.empty()) {
-    std::fprintf(stderr, "usage: bmp_viewer FILE [--fullscreen]\n");
-    return 2;
-  }
-  std::string error;
-  if (!ReadPictureInfo(gPath, gInfo, error)) {
-    std::fprintf(stderr, "bmp_viewer: %s\n", error.c_str());
-    return 1;
-  }
-  auto backend = platform::CreateSdlBackend({}, error);
-  if (!backend) {
-    std::fprintf(stderr, "bmp_viewer: no display available (%s)\n", error.c_str());
-    return 1;
-  }
-  platform::Install(backend.get());
-  {
-    TApplication app;
-    app.Initialize();
-    app.CreateForm(ViewerForm);
-    app.Run();
-  }
-  platform::Install(nullptr);
-  return 0;
+  return platform::GuardedMain("bmp_viewer", [&] {
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--help" || arg == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+      }
+      if (arg == "--fullscreen") {
+        gStartFullScreen = true;
+      } else if (arg.size() > 1 && arg[0] == '-') {
+        return platform::CommandLineError("bmp_viewer", "unknown option: " + arg, kUsage);
+      } else if (gPath.empty()) {
+        gPath = arg;
+      } else {
+        return platform::CommandLineError("bmp_viewer", "one picture at a time: " + arg, kUsage);
+      }
+    }
+    if (gPath.empty()) return platform::CommandLineError("bmp_viewer", "no picture named", kUsage);
+    std::string error;
+    if (!ReadPictureInfo(gPath, gInfo, error)) {
+      std::fprintf(stderr, "bmp_viewer: %s\n", error.c_str());
+      return 1;
+    }
+    return platform::RunProgram("bmp_viewer", ViewerForm);
+  });
 }

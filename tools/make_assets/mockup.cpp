@@ -8,7 +8,7 @@
 #include "tools/make_assets/file_formats.h"
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
-#include "tools/make_assets/shape_table.h"
+#include "game/shape_table.h"
 #include "tools/make_assets/sheets.h"
 
 namespace assetgen {
@@ -21,14 +21,14 @@ class Screen {
   // Draws shape S with its top-left at (x, y); HEIGHT stretches it
   // vertically as the laser beam is.
   void Draw(int s, int x, int y, int height = 0) {
-    const ShapeRect r = ShapeCell(s);
-    const IndexedImage* sheet = r.sheet == Sheet::Cg1 ? &sheet1_ : (r.sheet == Sheet::Cg2 ? &sheet2_ : &sheet3_);
-    if (r.sheet == Sheet::None) return;
-    const int h = height > 0 ? height : r.height;
+    const TShapeCell r = ShapeCell(s);
+    if (r.Sheet == 0) return;
+    const IndexedImage* sheet = r.Sheet == 1 ? &sheet1_ : (r.Sheet == 2 ? &sheet2_ : &sheet3_);
+    const int h = height > 0 ? height : r.Height;
     for (int dy = 0; dy < h; ++dy) {
-      const int sy = r.top + (dy * r.height) / h;
-      for (int dx = 0; dx < r.width; ++dx) {
-        const std::uint8_t c = sheet->Get(r.left + dx, sy);
+      const int sy = r.Top + (dy * r.Height) / h;
+      for (int dx = 0; dx < r.Width; ++dx) {
+        const std::uint8_t c = sheet->Get(r.Left + dx, sy);
         const int px = x + dx;
         const int py = y + dy;
         if (c != 0 && px >= 0 && py >= 0 && px < 640 && py < 480) image_.Set(px, py, c);

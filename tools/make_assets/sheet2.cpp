@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "tools/make_assets/palette.h"
-#include "tools/make_assets/shape_table.h"
+#include "game/shape_table.h"
 #include "tools/make_assets/sheets.h"
 #include "tools/make_assets/sprites.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/make_assets/palette.h"
-#include "tools/make_assets/shape_table.h"
+#include "game/shape_table.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {

@@ -5,7 +5,7 @@
 
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
-#include "tools/make_assets/shape_table.h"
+#include "game/shape_table.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {

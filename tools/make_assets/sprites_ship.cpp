@@ -2,14 +2,14 @@
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
 #include "tools/make_assets/shading.h"
-#include "tools/make_assets/shape_table.h"
+#include "game/shape_table.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {
 
 Cell ShapeCellOf(IndexedImage& image, int s) {
-  const ShapeRect r = ShapeCell(s);
-  return Cell(image, r.left, r.top, r.width, r.height);
+  const TShapeCell r = ShapeCell(s);
+  return Cell(image, r.Left, r.Top, r.Width, r.Height);
 }
 
 namespace {

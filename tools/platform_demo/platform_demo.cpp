@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
+#include "platform/program.h"
 #include "platform/system.h"
 #include "platform/vk.h"
 #include "platform/window.h"
@@ -120,20 +120,19 @@ TDemoForm* DemoForm = nullptr;
 
 }  // namespace
 
-int main() {
-  std::string error;
-  auto backend = platform::CreateSdlBackend({}, error);
-  if (!backend) {
-    std::fprintf(stderr, "platform_demo: no display available (%s)\n", error.c_str());
-    return 1;
+constexpr char kUsage[] =
+    "usage: platform_demo [--help]\n"
+    "Shows a window with a moving colour-keyed pattern drawn through the platform's DirectDraw;\n"
+    "its menu (Alt+S) or Alt+Enter switches to full screen and back, Escape ends it.\n";
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    return platform::CommandLineError("platform_demo", "unknown argument: " + arg, kUsage);
   }
-  platform::Install(backend.get());
-  {
-    TApplication app;
-    app.Initialize();
-    app.CreateForm(DemoForm);
-    app.Run();
-  }
-  platform::Install(nullptr);
-  return 0;
+  return platform::RunProgram("platform_demo", DemoForm);
 }
