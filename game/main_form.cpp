@@ -116,6 +116,7 @@ void TForm1::Brin1Init(TObject*, bool) {
   Game.RegisterShapes(Sheet1.get(), Sheet2.get(), Sheet3.get());
   Game.FillBlockMaxHP();
   Game.PrepareRanking();
+  Recorder.Open();
 
   // Scene and PrevScene are both the title: the first frame runs it
   // without entering it again.
@@ -144,7 +145,30 @@ void TForm1::AppIdle(TObject*, bool& Done) {
   Brin1->Flip();
   Game.FrameCount += 1;
   Game.UpdateSounds();
+  Recorder.FrameDone(Game);
   FrameWait(20);
+  Done = false;
+}
+
+bool TForm1::WatchReplay(const TReplay& replay, int speed, TReplayTrace* trace, std::string& reason) {
+  auto run = std::make_unique<TReplayRun>(replay, Game);
+  run->Trace = trace;
+  if (!run->Start(reason)) return false;
+  watch_ = std::move(run);
+  watchSpeed_ = speed;
+  Recorder.Enabled = false;
+  Application->OnIdle = [this](TObject* Sender, bool& Done) { WatchIdle(Sender, Done); };
+  return true;
+}
+
+void TForm1::WatchIdle(TObject*, bool& Done) {
+  Brin1->Clear();
+  for (int i = 0; i < watchSpeed_ && watch_->Step(); ++i) {
+  }
+  Game.Sprites->DrawAll();
+  Brin1->Flip();
+  FrameWait(20);
+  if (watch_->Done()) Application->Terminate();
   Done = false;
 }
 
@@ -161,7 +185,13 @@ void TForm1::FrameWait(std::int32_t Interval) {
 // --- keys and menu ----------------------------------------------------------------
 
 void TForm1::FormKeyDown(TObject*, WORD& Key, TShiftState) {
-  if (Key == VK_ESCAPE) Game.EscapePressed();
+  if (Key != VK_ESCAPE) return;
+  if (watch_) {
+    Application->Terminate();
+    return;
+  }
+  Recorder.KeyMessage(Key);
+  Game.EscapePressed();
 }
 
 void TForm1::W1Click(TObject*) { Brin1->ChangeToWindow(640, 480); }
@@ -187,7 +217,11 @@ void TForm1::Brin1ChangeDisplayMode(TObject*) {
 
 void TForm1::FormDestroy(TObject*) {
   destroyed_ = true;
-  Game.DataSave();
+  // A watched replay's results are not the player's.
+  if (!watch_) {
+    Recorder.Close(Game);
+    Game.DataSave();
+  }
   Game.Sprites.reset();
   Game.FreeSounds();
 }

@@ -12,6 +12,11 @@
 // The sheets cg2/cg3, the waves and ranking.txt are opened by bare name, so
 // the program runs in its own folder (tools/run starts it there); cg1.bmp is
 // read from the program's folder.
+//
+// Every game is recorded into the replays folder beside ranking.txt
+// (replay_recorder.h). A form told to watch a replay plays it instead: its
+// game starts from the replay's state, the replay's pad stands in for the
+// controls, Escape ends the program, and nothing is recorded or saved.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,8 @@
 
 #include "display/brin.h"
 #include "game/game.h"
+#include "game/replay.h"
+#include "game/replay_recorder.h"
 #include "input/brin_input.h"
 #include "platform/forms.h"
 #include "sound/brin_sound.h"
@@ -68,6 +75,7 @@ class TForm1 : public TForm {
   // The first sheet, and the palette of the 8-bit full-screen mode.
   std::string PaletteFileName = "cg1.bmp";
   TGame Game;
+  TReplayRecorder Recorder{"replays"};
 
   // --- handlers ---------------------------------------------------------------------
   void FormCreate(TObject* Sender);
@@ -81,6 +89,15 @@ class TForm1 : public TForm {
   // One frame; leaves Done false so the application calls again at once.
   void AppIdle(TObject* Sender, bool& Done);
 
+  // --- watching a replay -----------------------------------------------------------
+  // From the next frame on, plays REPLAY (which must outlive the form),
+  // SPEED frames of it per frame shown, tracing each into TRACE when set;
+  // the program ends with the replay. False with REASON when its state
+  // cannot be restored. Called once the form is created.
+  bool WatchReplay(const TReplay& replay, int speed, TReplayTrace* trace, std::string& reason);
+  // The frame while a replay is watched.
+  void WatchIdle(TObject* Sender, bool& Done);
+
   // --- published methods ----------------------------------------------------------
   // Spins until INTERVAL ms have passed since the previous frame's wait
   // ended (32-bit tick arithmetic, so the counter's wrap is harmless).
@@ -91,6 +108,8 @@ class TForm1 : public TForm {
  private:
   TJoyPad pad_;
   bool destroyed_ = false;
+  std::unique_ptr<TReplayRun> watch_;
+  int watchSpeed_ = 1;
 };
 
 // The program's main form, while it exists.

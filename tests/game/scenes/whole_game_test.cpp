@@ -19,11 +19,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "display/debug_log.h"
 #include "game/main_form.h"
+#include "game/replay.h"
+#include "game/replay_recorder.h"
 #include "input/brin_input_log.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/files.h"
@@ -433,6 +437,109 @@ TEST_F(WholeGameTest, FramesAllocateNothing) {
   EXPECT_GT(Game().Score, 0);
   EXPECT_EQ(Game().BombsLeft, 2);
   EXPECT_TRUE(Game().LaserMode);
+  // The game that ended was recorded and written within those frames.
+  EXPECT_EQ(form->Recorder.Keeper.Names().size(), 1u);
+}
+
+// Three games of one session, each recorded by the form: the first left
+// with Escape, the third entered after the demonstrations of other bombs
+// and played to its end. Each replay reproduces its game; the third, frame
+// by frame as the trace shows it.
+TEST_F(WholeGameTest, RecordedGamesReplayExactly) {
+  auto liveTrace = std::make_unique<TReplayTrace>((dir / "live.trace").string());
+  Start();
+  form->Recorder.Trace = liveTrace.get();
+  Run(2);
+  const auto hold = [this](std::uint16_t vk, std::uint16_t dik, int frames) {
+    backend.QueueKeyDown(vk, dik);
+    Run(frames);
+    backend.QueueKeyUp(vk, dik);
+  };
+  // The second area, a bomb after two other bombs' demonstrations; fire
+  // and bomb, then Escape mid-game.
+  Press(VK_RIGHT, DIK_RIGHT);
+  Press('Z', DIK_Z);
+  Run(50);
+  Press(VK_DOWN, DIK_DOWN);
+  Run(50);
+  Press(VK_DOWN, DIK_DOWN);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().Scene, kScenePlay);
+  backend.QueueKeyDown('Z', DIK_Z);
+  hold(VK_LEFT, DIK_LEFT, 40);
+  Press('C', DIK_C);
+  Run(40);
+  backend.QueueKeyUp('Z', DIK_Z);
+  Press(VK_ESCAPE, DIK_ESCAPE);
+  ASSERT_EQ(Game().Scene, kSceneTitle);
+  // The first area, the laser; the bomb button goes down before Escape and
+  // stays down into the next game, where it must not act again.
+  Press('Z', DIK_Z);
+  Press(VK_UP, DIK_UP);
+  Press('Z', DIK_Z);
+  Press('X', DIK_X);
+  hold('Z', DIK_Z, 60);
+  backend.QueueKeyDown('C', DIK_C);
+  Run(5);
+  Press(VK_ESCAPE, DIK_ESCAPE);
+  // The third game: after four demonstrations, ALL DAMAGE, confirmed with
+  // the laser button already down (its first frame reads the confirm
+  // frame's poll); the ship flies into the blocks until its lives are gone.
+  Press('Z', DIK_Z);
+  for (int i = 0; i < 4; ++i) {
+    Run(40);
+    Press(VK_DOWN, DIK_DOWN);
+  }
+  backend.QueueKeyDown('X', DIK_X);
+  Run(3);
+  Press('Z', DIK_Z);
+  ASSERT_EQ(Game().BombKind, 4);
+  backend.QueueKeyUp('X', DIK_X);
+  backend.QueueKeyUp('C', DIK_C);
+  EXPECT_EQ(Game().BombsLeft, 3);
+  EXPECT_TRUE(Game().LaserMode);
+  hold(VK_UP, DIK_UP, 76);
+  for (int frames = 0; Game().Scene == kScenePlay && frames < 3000; frames += 100) {
+    hold(frames % 200 == 0 ? VK_LEFT : VK_RIGHT, frames % 200 == 0 ? DIK_LEFT : DIK_RIGHT, 100);
+  }
+  ASSERT_EQ(Game().Scene, kSceneTitle);
+  const TReplayResults live = ResultsOf(Game());
+  Quit();
+  liveTrace.reset();
+
+  TReplayKeeper keeper((dir / "replays").string());
+  keeper.Scan();
+  ASSERT_EQ(keeper.Names().size(), 3u);
+  std::set<std::pair<std::int32_t, TReplayEnd>> games;
+  for (const std::string& name : keeper.Names()) {
+    TReplay replay;
+    std::string reason;
+    ASSERT_TRUE(LoadReplayFile((dir / "replays" / name).string(), replay, reason)) << name << ": " << reason;
+    games.emplace(replay.Area, replay.End);
+    const bool third = replay.End == TReplayEnd::GameOver;
+    auto trace = third ? std::make_unique<TReplayTrace>((dir / "replayed.trace").string()) : nullptr;
+    TReplayResults replayed;
+    ASSERT_TRUE(VerifyReplay(replay, replayed, reason, trace.get())) << reason;
+    EXPECT_EQ(replayed, replay.Results) << name;
+    if (third) {
+      EXPECT_EQ(replay.Results, live);
+    }
+  }
+  EXPECT_EQ(games, (std::set<std::pair<std::int32_t, TReplayEnd>>{
+                       {1, TReplayEnd::Escape}, {1, TReplayEnd::GameOver}, {2, TReplayEnd::Escape}}));
+  // The third game's frames, as played and as replayed.
+  const auto lines = [](const fs::path& path, int section) {
+    std::vector<std::string> kept;
+    int sections = 0;
+    for (const std::string& line : platform::ReadTextLines(path.string())) {
+      if (line == "# game") ++sections;
+      if (line[0] != '#' && sections == section) kept.push_back(line);
+    }
+    return kept;
+  };
+  const auto played = lines(dir / "live.trace", 3);
+  EXPECT_GT(played.size(), 1000u);
+  EXPECT_EQ(played, lines(dir / "replayed.trace", 0));
 }
 
 TEST_F(WholeGameTest, RepaintReloadsThePalette) {
