@@ -72,6 +72,7 @@ struct TReplayResults {
 struct TReplayKey {
   std::uint32_t Frame = 0;
   std::uint16_t VirtualKey = 0;
+  bool operator==(const TReplayKey&) const = default;
 };
 
 // The pad of one frame: bits 0-1 the X sign, 2-3 the Y sign (0 rest,
@@ -91,6 +92,7 @@ struct TReplay {
   std::vector<std::uint8_t> Snapshot;  // SaveGameState's encoding
   std::vector<TPadState> Pad;          // one per frame
   std::vector<TReplayKey> Keys;
+  bool operator==(const TReplay&) const = default;
 };
 
 // --- the file (replay_format.cpp) ---------------------------------------------------

@@ -128,8 +128,9 @@ int VerifyReplayCommand(const std::string& path, const std::string& tracePath, s
     std::fprintf(err, "zornack: %s: %s\n", path.c_str(), reason.c_str());
     return 2;
   }
-  std::fprintf(out, "%s: area %" PRId32 ", %s, %zu frames\n", path.c_str(), replay.Area,
-               TGame::BombName(replay.BombKind), replay.Pad.size());
+  constexpr const char* kEnds[] = {"ended by a game over", "left with Escape", "cut short by the program's end"};
+  std::fprintf(out, "%s: area %" PRId32 ", %s, %zu frames, %s\n", path.c_str(), replay.Area,
+               TGame::BombName(replay.BombKind), replay.Pad.size(), kEnds[static_cast<int>(replay.End)]);
   PrintResults(out, "recorded", replay.Results);
   PrintResults(out, "replayed", replayed);
   return replayed == replay.Results ? 0 : 1;

@@ -4,7 +4,8 @@
 # select; play shows the stage and the status display; Escape returns to the
 # title; the menu switches to full screen (the picture scaled to the screen)
 # and back; Escape on the title ends the program with status 0, leaving
-# ranking.txt behind. Without a display it says so and ends with status 1.
+# ranking.txt behind and the game played as a replay that verifies and can
+# be watched. Without a display it says so and ends with status 1.
 #   zornack_e2e.sh PROGRAM TITLE_REFERENCE_PNG OUTPUT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -129,4 +130,16 @@ wait "$game" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "the game ended with status $status: $(cat "$out/zornack.log")"
 lines=$(wc -l <"$run/ranking.txt")
 [ "$lines" -eq 60 ] || fail "ranking.txt has $lines lines, expected 60"
+
+# The game played was recorded; it replays to its results without a
+# display, and watched in the window (eight times as fast) it ends the
+# program when it ends, leaving the ranking as it was.
+replays=("$run"/replays/*.zrp)
+[ "${#replays[@]}" -eq 1 ] && [ -f "${replays[0]}" ] || fail "expected one replay in $run/replays"
+env -u DISPLAY "$program" --replay "${replays[0]}" --verify >"$out/verify.log" 2>&1 ||
+  fail "--verify: $(cat "$out/verify.log")"
+ranking=$(md5sum <"$run/ranking.txt")
+(cd "$run" && timeout 30 "$program" --replay "${replays[0]}" --speed 8) >"$out/watch.log" 2>&1 ||
+  fail "watching the replay: $(cat "$out/watch.log")"
+[ "$(md5sum <"$run/ranking.txt")" = "$ranking" ] || fail "watching a replay changed ranking.txt"
 echo "PASS: screenshots in $out"
