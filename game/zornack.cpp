@@ -1,6 +1,61 @@
-// Zornack: the program. It shows its window on the SDL back end and runs
-// the main form's message loop until the game ends.
+// Zornack: the program. It reads its command line, finds its data and user
+// folders, and shows the game's window on the SDL back end until the game
+// ends.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "game/main_form.h"
+#include "game/program/command_line.h"
+#include "game/program/folders.h"
 #include "platform/program.h"
 
-int main() { return platform::RunProgram("zornack", Form1); }
+namespace {
+
+int Play(const TCommandLine& options) {
+  const TGameFolders folders = ResolveFolders(TFolderEnvironment::FromProcess());
+  if (options.Paths) {
+    std::printf("data: %s\nuser: %s\n", folders.Data.c_str(), folders.User.c_str());
+    return 0;
+  }
+  // The game opens ranking.txt by name: the user folder becomes the current
+  // folder.
+  std::string problem;
+  if (!PrepareUserFolder(folders, problem)) {
+    std::fprintf(stderr, "zornack: warning: %s; the ranking may not be kept\n", problem.c_str());
+  }
+  if (::chdir(folders.User.c_str()) != 0) {
+    std::fprintf(stderr, "zornack: warning: cannot enter the user folder %s; the ranking goes to the current folder\n",
+                 folders.User.c_str());
+  }
+
+  TZornackSettings settings;
+  settings.DataFolder = folders.Data;
+  platform::SdlOptions sdl;
+  sdl.controllerMappingFile = folders.User + "gamecontrollerdb.txt";
+  return platform::RunProgram("zornack", Form1, sdl, std::move(settings));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return platform::GuardedMain("zornack", [&] {
+    TCommandLine options;
+    std::string error;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+      return platform::CommandLineError("zornack", error, kUsage);
+    }
+    if (options.Help) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (options.Version) {
+      std::printf("zornack %s\n", kVersion);
+      return 0;
+    }
+    return Play(options);
+  });
+}
