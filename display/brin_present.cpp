@@ -84,7 +84,7 @@ void TBrin::LoadPaletteFromBMP(const std::string& FileName) {
   }
   std::uint8_t fileHeader[14] = {};
   if (file->Read(fileHeader, sizeof fileHeader) != sizeof fileHeader || fileHeader[0] != 'B' || fileHeader[1] != 'M') {
-    if (brin::DisplayLogChannel().haltOnError) std::exit(0);
+    if (brin::DisplayLogChannel().haltOnError) brin::Halt(FileName + ": 不正なビットマップです");
     throw ExBrin("不正なビットマップです");
   }
   std::uint8_t infoHeader[40] = {};
@@ -145,5 +145,5 @@ void TBrin::CheckColorDepth() {
   const std::string text =
       Format("画面モードが不適切です。色数を %d ビットに設定して、起動しなおしてください。", InitialBitDepth);
   ::MessageBoxA(window_, text.c_str(), "警告", MB_OK | MB_ICONWARNING);
-  std::exit(0);
+  brin::Halt(text);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/exception.h"
 #include "platform/files.h"
 
 namespace brin {
@@ -49,9 +50,25 @@ std::string DebugLogChannel::ErrorLine(HRESULT code, const std::string& message)
 
 HRESULT DebugLogChannel::Check(HRESULT code, const std::string& message) {
   if (code == 0) return 0;
+  if (haltOnError) LogAndHalt(ErrorLine(code, message));
   Log(ErrorLine(code, message));
-  if (haltOnError) std::exit(0);
   return code;
+}
+
+void DebugLogChannel::LogAndHalt(const std::string& line) {
+  try {
+    Log(line);
+  } catch (const platform::Exception&) {
+    // The halt still says why, on stderr.
+  }
+  Halt(line);
+}
+
+void Halt(const std::string& message) {
+  const std::string program = platform::ExecutablePath();
+  std::fprintf(stderr, "%s: %s\n", program.substr(program.rfind('/') + 1).c_str(), message.c_str());
+  std::fflush(stderr);
+  std::exit(1);
 }
 
 void DebugLogChannel::Reset() {

@@ -7,9 +7,10 @@
 // every line so the log is complete even if the process ends right after.
 //
 // CheckResult logs a failed result code and then, with the halt switch on,
-// ends the process at once with exit code 0: nothing after the failed call
-// runs. That is the designed behaviour for a game that cannot continue
-// without its display; it is silent on purpose.
+// ends the process at once: nothing after the failed call runs. A halt is a
+// failure, so it says why as one line on stderr ("zornack: message") and
+// ends with exit status 1, whatever the log switches say; a log that cannot
+// be written does not keep it from halting.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,10 @@ class DebugLogChannel {
   // Log, only when detailedLog is on too.
   void Detail(const std::string& message);
   // Returns CODE. A non-zero code is logged with "(Error Code(%X))" appended
-  // and then ends the process when haltOnError is on.
+  // and then ends the process (Halt) when haltOnError is on.
   HRESULT Check(HRESULT code, const std::string& message);
+  // Logs LINE as far as the log can be written, then halts.
+  [[noreturn]] void LogAndHalt(const std::string& line);
   // The full line CheckResult writes for CODE (without the number prefix).
   static std::string ErrorLine(HRESULT code, const std::string& message);
 
@@ -53,6 +56,10 @@ class DebugLogChannel {
  private:
   std::string fileName_;
 };
+
+// Ends the process at once with exit status 1 after MESSAGE (UTF-8) as one
+// line on stderr, prefixed with the program's name: the library's halt.
+[[noreturn]] void Halt(const std::string& message);
 
 // The display component's channel ("brin.debug") and its three routines,
 // used by the display component, surfaces and sprites.

@@ -119,6 +119,12 @@ class TGame {
   // The sound component; null runs the game silent (requests are still
   // counted, nothing is played).
   TBrinSound* Sound = nullptr;
+  // The folder the waves are read from, with its trailing '/'; empty: the
+  // current folder.
+  std::string SoundFolder;
+  // Told of a wave that could not be loaded (its file name and the sound
+  // component's reason); the game plays on without that sound.
+  std::function<void(const std::string& FileName, const std::string& Reason)> OnSoundMissing;
   // Called when the game asks the program to end (the title's EXIT, Escape
   // on the title). The form tells the application to terminate.
   std::function<void()> OnTerminate;
@@ -177,6 +183,9 @@ class TGame {
   void InsertRanking(std::int32_t mode, std::int64_t value);
 
   // --- sounds (sound_requests.cpp) -----------------------------------------------
+  // Loads the five waves onto their channels. A wave the component refuses
+  // (with its exception switch on) or loads without a buffer is left out and
+  // reported to OnSoundMissing; its channels stay silent.
   void SetupSounds();
   void RequestSound(std::int32_t FirstChannel, std::int32_t ChannelCount, std::int32_t SoundNumber);
   void UpdateSounds();

@@ -2,6 +2,10 @@
 // events and shutdown.
 #include "game/main_form.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "platform/vk.h"
@@ -15,7 +19,7 @@ void TJoyPad::Poll() {
   Joy->GetDirection(direction_);
 }
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+TForm1::TForm1(TComponent* AOwner, TZornackSettings ASettings) : TForm(AOwner), Settings(std::move(ASettings)) {
   SetCaption("Zornack");
   SetBounds(0, 0, 648, 526);
   SetPosition(poScreenCenter);
@@ -71,6 +75,9 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   Game.Pad = &pad_;
   Game.Sound = BrinSound1;
   Game.OnTerminate = [] { Application->Terminate(); };
+  Game.OnSoundMissing = [this](const std::string& fileName, const std::string& reason) {
+    Warn("the sound " + fileName + " could not be loaded from " + DataDir + " (" + reason + "); playing on without it");
+  };
 }
 
 TForm1::~TForm1() {
@@ -89,9 +96,11 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate(TObject*) {
   LastTick = GetTickCount();
-  const std::string exeName = Application->ExeName();
-  const std::size_t slash = exeName.rfind('/');
-  ExeDir = slash == std::string::npos ? std::string() : exeName.substr(0, slash + 1);
+  DataDir = Settings.DataFolder;
+  if (DataDir.empty()) {
+    const std::string exeName = Application->ExeName();
+    DataDir = exeName.substr(0, exeName.rfind('/') + 1);
+  }
   Game.ResetGame();
   Game.PrevAxisX = 0;
   Game.PrevAxisY = 0;
@@ -99,20 +108,19 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::Brin1Init(TObject*, bool) {
-  // Each sheet's top-left pixel has the colour that is to be transparent.
-  Sheet1 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
-  Sheet1->LoadFromFile(ExeDir + PaletteFileName);
-  Sheet1->SetColorKey(Sheet1->GetPixel(0, 0));
-  Sheet2 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
-  Sheet2->LoadFromFile("cg2.bmp");
-  Sheet2->SetColorKey(Sheet2->GetPixel(0, 0));
-  Sheet3 = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
-  Sheet3->LoadFromFile("cg3.bmp");
-  Sheet3->SetColorKey(Sheet3->GetPixel(0, 0));
+  Sheet1 = LoadSheet(PaletteFileName);
+  Sheet2 = LoadSheet("cg2.bmp");
+  Sheet3 = LoadSheet("cg3.bmp");
   Brin1->BackColor = Brin1->PrimarySurface->ColorMatch(RGB(0, 0, 0));
 
   Game.CreateSprites();
+  // A wave that cannot be loaded is left out with a warning rather than
+  // ending the game: the component raises instead of halting meanwhile.
+  if (!BrinSound1->Initialized) Warn("no sound device is available; playing without sound");
+  BrinSound1->SetDebugOption({dsoExceptOnError});
+  Game.SoundFolder = DataDir;
   Game.SetupSounds();
+  BrinSound1->SetDebugOption({dsoHaltOnError});
   Game.RegisterShapes(Sheet1.get(), Sheet2.get(), Sheet3.get());
   Game.FillBlockMaxHP();
   Game.PrepareRanking();
@@ -139,7 +147,7 @@ void TForm1::AppIdle(TObject*, bool& Done) {
   // change; the save at the end tries again.
   if (Game.RankingChanged) {
     Game.RankingChanged = false;
-    Game.DataSave();
+    SaveRanking();
   }
   Game.Sprites->DrawAll();
   Brin1->Flip();
@@ -201,7 +209,7 @@ void TForm1::F1Click(TObject*) { Brin1->ChangeToFullScreen(640, 480, 8, 0, ""); 
 // --- display events -----------------------------------------------------------------
 
 void TForm1::Brin1Restore(TObject*) {
-  Brin1->LoadPaletteFromBMP(ExeDir + PaletteFileName);
+  Brin1->LoadPaletteFromBMP(DataDir + PaletteFileName);
   Brin1->UpdatePalette();
 }
 
@@ -220,8 +228,43 @@ void TForm1::FormDestroy(TObject*) {
   // A watched replay's results are not the player's.
   if (!watch_) {
     Recorder.Close(Game);
-    Game.DataSave();
+    SaveRanking();
   }
   Game.Sprites.reset();
   Game.FreeSounds();
+}
+
+// --- what the player is told ---------------------------------------------------------
+
+void TForm1::Warn(const std::string& line) {
+  if (Settings.Warn) {
+    Settings.Warn(line);
+  } else {
+    std::fprintf(stderr, "zornack: warning: %s\n", line.c_str());
+  }
+}
+
+void TForm1::FailToStart(const std::string& text) {
+  std::fprintf(stderr, "zornack: %s\n", text.c_str());
+  std::fflush(stderr);
+  ::MessageBoxA(Handle(), text.c_str(), "Zornack", MB_OK | MB_ICONERROR);
+  std::exit(1);
+}
+
+std::unique_ptr<TBrinSurface> TForm1::LoadSheet(const std::string& FileName) {
+  auto sheet = std::make_unique<TBrinSurface>(Brin1, 256, 256, 0);
+  sheet->LoadFromFile(DataDir + FileName);
+  if (!sheet->LoadError.empty()) {
+    FailToStart("the picture " + FileName + " could not be loaded from " + DataDir + " (" + sheet->LoadError + ")");
+  }
+  // The top-left pixel has the colour that is to be transparent.
+  sheet->SetColorKey(sheet->GetPixel(0, 0));
+  return sheet;
+}
+
+void TForm1::SaveRanking() {
+  if (Game.DataSave()) return;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  Warn("the ranking could not be saved in " + (folder / "ranking.txt").string());
 }

@@ -9,17 +9,18 @@
 // its create event and then calls Brin1Init, which loads the sheets, the
 // sprite table, the sounds and the ranking and starts the frames.
 //
-// The sheets cg2/cg3, the waves and ranking.txt are opened by bare name, so
-// the program runs in its own folder (tools/run starts it there); cg1.bmp is
-// read from the program's folder.
+// The sheets and the waves are read from the data folder the program
+// resolved at start-up (TZornackSettings); ranking.txt is opened by bare
+// name, in the current folder, which the program makes the user folder.
 //
-// Every game is recorded into the replays folder beside ranking.txt
+// Every game is recorded into replays/ beside ranking.txt
 // (replay_recorder.h). A form told to watch a replay plays it instead: its
 // game starts from the replay's state, the replay's pad stands in for the
 // controls, Escape ends the program, and nothing is recorded or saved.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,9 +49,19 @@ class TJoyPad : public TGamePad {
   TBrinInputDirection direction_{};
 };
 
+// What the program decided before it made the form.
+struct TZornackSettings {
+  // The folder of the sheets and waves, with its trailing '/'; empty: the
+  // program's own folder.
+  std::string DataFolder;
+  // One line for the player about something that went wrong but lets the
+  // game go on (a sound left out, a ranking not saved); null: stderr.
+  std::function<void(const std::string& line)> Warn;
+};
+
 class TForm1 : public TForm {
  public:
-  explicit TForm1(TComponent* AOwner);
+  explicit TForm1(TComponent* AOwner, TZornackSettings Settings = {});
   // Runs FormDestroy while the form's fields still exist (the framework's
   // own OnDestroy comes from the base class, after they are gone).
   ~TForm1() override;
@@ -68,8 +79,9 @@ class TForm1 : public TForm {
   std::unique_ptr<TBrinSurface> Sheet1;
   std::unique_ptr<TBrinSurface> Sheet2;
   std::unique_ptr<TBrinSurface> Sheet3;
-  // The program file's folder, with its trailing separator.
-  std::string ExeDir;
+  // The folder the sheets and waves are read from, with its trailing '/'.
+  std::string DataDir;
+  TZornackSettings Settings;
   // Tick count (ms) at which the previous frame's wait ended.
   std::uint32_t LastTick = 0;
   // The first sheet, and the palette of the 8-bit full-screen mode.
@@ -106,6 +118,15 @@ class TForm1 : public TForm {
   bool DataSave() { return Game.DataSave(); }
 
  private:
+  void Warn(const std::string& line);
+  // A sheet that did not load leaves a game without pictures: the player is
+  // told in a message box and on stderr, and the program ends with status 1.
+  [[noreturn]] void FailToStart(const std::string& text);
+  // Loads FILENAME from the data folder into a new 256 x 256 sheet keyed by
+  // its top-left pixel, or fails to start.
+  std::unique_ptr<TBrinSurface> LoadSheet(const std::string& FileName);
+  void SaveRanking();
+
   TJoyPad pad_;
   bool destroyed_ = false;
   std::unique_ptr<TReplayRun> watch_;

@@ -56,8 +56,9 @@
 #include "game/game.h"
 
 inline constexpr std::uint16_t kReplayFormatVersion = 1;
-// The program's version, written into every replay and required of one.
-inline constexpr std::string_view kProgramVersion = ZORNACK_VERSION;
+// The program's version (the project's), written into every replay and
+// required of one.
+extern const std::string_view kProgramVersion;
 
 enum class TReplayEnd : std::uint8_t { GameOver = 0, Escape = 1, Closed = 2 };
 

@@ -8,6 +8,8 @@
 #include "game/replay.h"
 #include "platform/vk.h"
 
+const std::string_view kProgramVersion = ZORNACK_VERSION;
+
 namespace {
 
 constexpr char kMagic[4] = {'Z', 'R', 'P', 'L'};

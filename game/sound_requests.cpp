@@ -6,6 +6,7 @@
 // dropped.
 #include "game/game.h"
 #include "sound/brin_sound.h"
+#include "sound/brin_sound_log.h"
 #include "sound/brin_sound_wave.h"
 
 namespace {
@@ -36,7 +37,19 @@ void TGame::SetupSounds() {
     const TSoundEntry& entry = kSoundTable[n];
     SoundLength[static_cast<std::size_t>(n)] = entry.Length;
     if (!Sound) continue;
-    auto* wave = new TBrinSoundWaveData(Sound, entry.FileName);
+    TBrinSoundWaveData* wave = nullptr;
+    try {
+      wave = new TBrinSoundWaveData(Sound, SoundFolder + entry.FileName);
+    } catch (const EBrinSound& e) {
+      if (OnSoundMissing) OnSoundMissing(entry.FileName, e.what());
+      continue;
+    }
+    // Without a device every wave is empty by design, and nothing is missing.
+    if (Sound->Initialized && !wave->Buffer) {
+      delete wave;
+      if (OnSoundMissing) OnSoundMissing(entry.FileName, "not loaded");
+      continue;
+    }
     Waves[static_cast<std::size_t>(n)] = wave;
     for (std::int32_t c = entry.FirstChannel; c < entry.FirstChannel + entry.ChannelCount; ++c) {
       if (TBrinSoundChannel* channel = Sound->Channels(c)) channel->setWaveData(wave);

@@ -22,8 +22,10 @@ void DebugLog(const std::string& message) {
 
 HRESULT CheckResult(HRESULT code, const std::string& message) {
   if (code == 0) return 0;
-  DebugLog(DebugLogChannel::ErrorLine(code, message));
-  if (Log().channel.haltOnError) std::exit(0);
+  const std::string line = DebugLogChannel::ErrorLine(code, message);
+  // The exception switch wins over the halt: DebugLog raises it.
+  if (Log().channel.haltOnError && !Log().exceptOnError) Log().channel.LogAndHalt(line);
+  DebugLog(line);
   return code;
 }
 

@@ -27,6 +27,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend/backend.h"
@@ -292,10 +293,11 @@ class TApplication : public TComponent {
 
   void Initialize();
   // Makes a form owned by the application; REFERENCE points at it before
-  // its OnCreate runs. The first form made becomes the main form.
-  template <typename T>
-  void CreateForm(T*& reference) {
-    T* form = new T(this);
+  // its OnCreate runs. The first form made becomes the main form. ARGS go to
+  // the form's constructor after its owner.
+  template <typename T, typename... Args>
+  void CreateForm(T*& reference, Args&&... args) {
+    T* form = new T(this, std::forward<Args>(args)...);
     reference = form;
     FinishCreation(form);
   }

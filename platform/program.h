@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/backend/sdl/sdl_factory.h"
 #include "platform/forms.h"
@@ -23,18 +24,23 @@ namespace platform {
 // and the answer 1. For the parts of a main that come before RunProgram.
 int GuardedMain(const char* name, const std::function<int()>& body);
 
-// Reports a command-line mistake as "NAME: PROBLEM" and USAGE on stderr;
-// answers 2, the status of a program started the wrong way.
+// Reports a command-line mistake on stderr as "NAME: PROBLEM" and the first
+// line of USAGE; answers 2, the status of a program started the wrong way.
 int CommandLineError(const char* name, const std::string& problem, const char* usage);
 
 // Runs the program NAME with the application's main form made by MAKE_FORM.
 int RunProgramWith(const char* name, const SdlOptions& options,
                    const std::function<void(TApplication& app)>& makeForm);
 
-// The same with a form class, as TApplication::CreateForm makes it.
+// The same with a form class, as TApplication::CreateForm makes it; ARGS go
+// to the form's constructor after its owner.
+template <typename TMainForm, typename... Args>
+int RunProgram(const char* name, TMainForm*& form, const SdlOptions& options, Args&&... args) {
+  return RunProgramWith(name, options, [&](TApplication& app) { app.CreateForm(form, std::forward<Args>(args)...); });
+}
 template <typename TMainForm>
-int RunProgram(const char* name, TMainForm*& form, const SdlOptions& options = {}) {
-  return RunProgramWith(name, options, [&form](TApplication& app) { app.CreateForm(form); });
+int RunProgram(const char* name, TMainForm*& form) {
+  return RunProgram(name, form, SdlOptions{});
 }
 
 }  // namespace platform

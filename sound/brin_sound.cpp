@@ -155,8 +155,9 @@ TBrinSoundChannel* TBrinSound::Channels(int Index) {
   // made them, none before.
   const int count = static_cast<int>(channels_.size());
   if (Index >= 0 && Index < count) return channels_[static_cast<size_t>(Index)];
-  brin::sound::DebugLog(
-      brin::Format("チャンネル番号%dは無効です、%d～%dの範囲で指定してください", Index, 0, count - 1));
-  if (brin::sound::Log().channel.haltOnError) std::exit(0);
+  const std::string message =
+      brin::Format("チャンネル番号%dは無効です、%d～%dの範囲で指定してください", Index, 0, count - 1);
+  brin::sound::DebugLog(message);
+  if (brin::sound::Log().channel.haltOnError) brin::Halt(message);
   return nullptr;
 }

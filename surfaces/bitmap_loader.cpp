@@ -222,25 +222,38 @@ std::int64_t BytesOf(const DDPIXELFORMAT& format) {
 }  // namespace
 
 void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
-  if (!DDSurface || IsLost()) return;
+  LoadError.clear();
+  // Every way a load fails is logged and kept in LoadError for the caller.
+  const auto fail = [this](const std::string& message) {
+    LoadError = message;
+    DebugLog(message);
+  };
+  const auto check = [this](HRESULT result, const char* message) {
+    if (result != DD_OK) LoadError = message;
+    return CheckResult(result, message);
+  };
+  if (!DDSurface || IsLost()) {
+    LoadError = "the surface is missing or lost";
+    return;
+  }
 
   const std::int64_t start = Stream.Position();
   std::uint8_t fileHeader[kFileHeaderSize];
   try {
     Stream.ReadBuffer(fileHeader, sizeof fileHeader);
   } catch (const platform::Exception&) {
-    DebugLog(kFileHeaderError);
+    fail(kFileHeaderError);
     return;
   }
   if (Le16(fileHeader) != 0x4D42) {
-    DebugLog(kInvalidFile);
+    fail(kInvalidFile);
     return;
   }
   std::uint8_t info[kInfoHeaderSize];
   try {
     Stream.ReadBuffer(info, sizeof info);
   } catch (const platform::Exception&) {
-    DebugLog(kReadError);
+    fail(kReadError);
     return;
   }
   BitmapHeader header;
@@ -253,28 +266,31 @@ void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
   // A shorter header (the 12-byte one) has its fields elsewhere: read as
   // this layout it would give a depth and size made of other bytes.
   if (header.headerSize < kInfoHeaderSize) {
-    DebugLog(kInvalidFile);
+    fail(kInvalidFile);
     return;
   }
   if (header.bitCount < 8 || header.bitCount > 32) {
-    CheckResult(1, "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください");
+    check(1, "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください");
     return;
   }
 
   const std::int64_t srcBytes = header.bitCount / 8;
   const std::int64_t dstBytes = BytesOf(Description.ddpfPixelFormat);
-  if (dstBytes < 1 || dstBytes > 4) return;  // no format to write (a surface never described)
+  if (dstBytes < 1 || dstBytes > 4) {  // no format to write (a surface never described)
+    LoadError = "the surface has no pixel format";
+    return;
+  }
 
   if (dstBytes == 1 && srcBytes > 1) {
     // Path A. The decoder reads the whole stream from its first byte.
     Stream.SetPosition(0);
     HBITMAP bitmap = platform::gdi::LoadBitmapFromStream(Stream);
     if (!bitmap) {
-      DebugLog("不正なビットマップです");
+      fail("不正なビットマップです");
       return;
     }
     HDC dc = nullptr;
-    if (CheckResult(DDSurface->GetDC(&dc), "サーフェスのデバイスコンテキストの取得に失敗しました") == DD_OK && dc) {
+    if (check(DDSurface->GetDC(&dc), "サーフェスのデバイスコンテキストの取得に失敗しました") == DD_OK && dc) {
       BITMAP size{};
       ::GetObjectA(bitmap, sizeof size, &size);
       HDC memory = ::CreateCompatibleDC(dc);
@@ -293,7 +309,7 @@ void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
   std::array<std::uint8_t, kColorTableSize> colorTable{};
   try {
     if (!PlanRows(Stream, start, header, layout)) {
-      DebugLog(kInvalidFile);
+      fail(kInvalidFile);
       return;
     }
     // Always the whole table's room; a short stream leaves the rest black.
@@ -301,7 +317,7 @@ void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
     Stream.Read(colorTable.data(), kColorTableSize);
     Stream.SetPosition(header.pixelOffset);
   } catch (const platform::Exception&) {
-    DebugLog(kReadError);
+    fail(kReadError);
     return;
   }
 
@@ -309,7 +325,7 @@ void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
   const RowConverter converter(*this, layout.kind, colorTable.data());
 
   DDSURFACEDESC2 locked = EmptyDescription();
-  if (CheckResult(DDSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), "LoadBMP中にサーフェスがロックできませんでした") != DD_OK)
+  if (check(DDSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), "LoadBMP中にサーフェスがロックできませんでした") != DD_OK)
     return;
   // The description the pixels were planned for must be the memory's own.
   if (BytesOf(locked.ddpfPixelFormat) == dstBytes && locked.lpSurface) {
@@ -344,8 +360,8 @@ void TBrinGenSurface::LoadBMP(platform::Stream& Stream) {
         }
       }
     } catch (const platform::Exception&) {
-      DebugLog(kReadError);  // the rows written so far stay
+      fail(kReadError);  // the rows written so far stay
     }
   }
-  CheckResult(DDSurface->Unlock(nullptr), "LoadBMP中にサーフェスがアンロックできませんでした");
+  check(DDSurface->Unlock(nullptr), "LoadBMP中にサーフェスがアンロックできませんでした");
 }

@@ -265,7 +265,8 @@ void TBrinGenSurface::LoadFromFile(const std::string& AFileName) {
   try {
     file = std::make_unique<platform::FileStream>(AFileName);
   } catch (const platform::EInOutError&) {
-    DebugLog(AFileName + "が、見つかりません");
+    LoadError = AFileName + "が、見つかりません";
+    DebugLog(LoadError);
     return;
   }
   LoadBMP(*file);
@@ -278,7 +279,8 @@ void TBrinGenSurface::LoadFromArchive(const std::string& AArchiveName, const std
   } catch (const std::exception&) {
     // A missing archive, data that is not an archive, an unknown ID and a
     // damaged member all end here.
-    DebugLog("アーカイブからのビットマップの読み取りに失敗しました");
+    LoadError = "アーカイブからのビットマップの読み取りに失敗しました";
+    DebugLog(LoadError);
     return;
   }
   LoadBMP(*member);

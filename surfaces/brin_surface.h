@@ -46,6 +46,9 @@ class TBrinGenSurface {
   std::uint32_t ColorKey = 0;
   TRect ClipRect{};
   bool UseClipRect = false;
+  // Why the last load into this surface failed (the message the log got);
+  // empty when it succeeded.
+  std::string LoadError;
   std::uint32_t AMask = 0, RMask = 0, GMask = 0, BMask = 0;
   std::uint32_t ALoss = 0, RLoss = 0, GLoss = 0, BLoss = 0;
   std::uint32_t AShift = 0, RShift = 0, GShift = 0, BShift = 0;

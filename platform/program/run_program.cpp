@@ -32,7 +32,9 @@ int GuardedMain(const char* name, const std::function<int()>& body) {
 }
 
 int CommandLineError(const char* name, const std::string& problem, const char* usage) {
-  std::fprintf(stderr, "%s: %s\n%s", name, problem.c_str(), usage);
+  const std::string text = usage;
+  std::fprintf(stderr, "%s: %s\n%s\n(%s --help tells more)\n", name, problem.c_str(),
+               text.substr(0, text.find('\n')).c_str(), name);
   return 2;
 }
 

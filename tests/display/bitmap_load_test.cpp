@@ -184,7 +184,7 @@ TEST_F(LoadDeathTest, DepthRefusalHaltsWithTheHaltOption) {
         sheet->LoadFromFile(BitmapPath("p4_bmp3.bmp"));
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), ": 色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください\\(Error Code\\(1\\)\\)\n$");
   ASSERT_FALSE(LogLines().empty());
   EXPECT_EQ(LogLines().back(), "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください(Error Code(1))");
 }
@@ -195,6 +195,7 @@ TEST_F(LoadTest, MissingFileIsLoggedByNameAndTheSurfaceKeepsTheName) {
   const std::string path = (logDir / "nosuch.bmp").string();
   sheet->LoadFromFile(path);
   EXPECT_THAT(NewLogLines(), ElementsAre(path + "が、見つかりません"));
+  EXPECT_EQ(sheet->LoadError, path + "が、見つかりません");
   EXPECT_EQ(sheet->FileName, path);
   EXPECT_FALSE(sheet->FromArchive);
   EXPECT_TRUE(Untouched(*sheet));
@@ -206,6 +207,9 @@ TEST_F(LoadTest, MissingFileIsLoggedByNameAndTheSurfaceKeepsTheName) {
   EXPECT_EQ(brin->BackBuffer->GetPixel(2, 478), Pixel24(2, 0));
   EXPECT_EQ(brin->BackBuffer->GetPixel(0, 479), Pixel24(0, 1));
   EXPECT_THAT(NewLogLines(), IsEmpty());
+  // A load that succeeds clears the reason of the one before.
+  sheet->LoadFromFile(good);
+  EXPECT_EQ(sheet->LoadError, "");
 }
 
 TEST_F(LoadTest, BrokenHeadersAreLoggedAndLoadNothing) {
@@ -236,6 +240,7 @@ TEST_F(LoadTest, StreamEndingInsideTheRowsStopsWithTheRowsReadSoFar) {
   platform::MemoryStream stream(bytes);
   sheet->LoadBMP(stream);
   EXPECT_THAT(NewLogLines(), ElementsAre("LoadBMP中に、読み込みエラーが発生しました"));
+  EXPECT_EQ(sheet->LoadError, "LoadBMP中に、読み込みエラーが発生しました");
   // The two bottom rows are there; nothing was repeated above them, and the
   // surface was unlocked (it can be read).
   const auto pixels = SurfacePixels(*sheet);

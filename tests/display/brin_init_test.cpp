@@ -81,7 +81,7 @@ TEST_F(DisplayDeathTest, HaltOptionEndsTheProgramAtTheFirstFailedCall) {
         Start([](TBrin* b) { b->SetDebugOption({broHaltOnError, broDebugMessage}); });
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), ": Clipperオブジェクトの作成に失敗しました\\(Error Code\\(88760BAD\\)\\)\n$");
   const auto lines = LogLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "Clipperオブジェクトの作成に失敗しました(Error Code(88760BAD))");

@@ -108,7 +108,7 @@ TEST_F(DebugLogTest, UnwritableFolderSurfacesAsAnInputOutputError) {
 
 using DebugLogDeathTest = DebugLogTest;
 
-TEST_F(DebugLogDeathTest, HaltEndsTheProcessWithCodeZeroAfterTheLine) {
+TEST_F(DebugLogDeathTest, HaltEndsTheProcessWithStatusOneAfterTheLine) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
@@ -116,20 +116,23 @@ TEST_F(DebugLogDeathTest, HaltEndsTheProcessWithCodeZeroAfterTheLine) {
         DebugLog("must not be written");
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), "^[a-z_]+: halt here\\(Error Code\\(80004005\\)\\)\n$");
   EXPECT_EQ(FileBytes(), "debug#00001 ... halt here(Error Code(80004005))\r\n");
 }
 
-TEST_F(DebugLogDeathTest, HaltWithoutMessagesLeavesNoTrace) {
+TEST_F(DebugLogDeathTest, HaltSaysWhyWithoutMessagesAndWithoutAWritableLog) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   DisplayLogChannel().debugMessage = false;
   EXPECT_EXIT(
       {
-        CheckResult(1, "silent");
+        CheckResult(1, "no log line");
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), ": no log line\\(Error Code\\(1\\)\\)\n$");
   EXPECT_FALSE(FileExists());
+  DisplayLogChannel().debugMessage = true;
+  DisplayLogChannel().folder = (dir_ / "missing").string();
+  EXPECT_EXIT(CheckResult(2, "log unwritable"), ::testing::ExitedWithCode(1), ": log unwritable\\(Error Code\\(2\\)\\)\n$");
 }
 
 }  // namespace

@@ -321,7 +321,7 @@ TEST_F(PaletteFileDeathTest, NotABitmapHaltsWithTheHaltOption) {
         brin->LoadPaletteFromBMP(path);
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), "不正なビットマップです\n$");
 }
 
 // --- the colour-depth check at start ---------------------------------------------
@@ -348,7 +348,7 @@ TEST_F(DepthCheckDeathTest, AnotherDepthShowsTheWarningAndHalts) {
         StartAt(32, [](TBrin* b) { b->InitialBitDepth = 16; });
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "^\\[designed box\\]\n$");
+      ::testing::ExitedWithCode(1), ": 画面モードが不適切です。[^\n]*\n\\[designed box\\]\n$");
 }
 
 TEST_F(PresentTest, NoDepthCheckWithDepthZeroTheSameDepthOrFullScreen) {

@@ -26,15 +26,12 @@ status=0
 [ "$status" -eq 1 ] || fail "without a display the game ended with status $status: $(cat "$out/no-display.log")"
 grep -q "zornack: no display available" "$out/no-display.log" || fail "without a display: $(cat "$out/no-display.log")"
 
-# The game opens its second and third sheets, its waves and ranking.txt in
-# the current folder: give it a fresh one with copies of them.
+# The game reads its sheets and waves beside the program, whatever the
+# current folder; its ranking goes to the user folder, a fresh one here.
 run="$out/run"
 rm -rf "$run"
 mkdir -p "$run"
-assets=$(dirname "$program")
-for f in cg2.bmp cg3.bmp bom02.wav bom03.wav bom04.wav click05.wav click06.wav; do
-  cp "$assets/$f" "$run/"
-done
+export ZORNACK_USER_DIR="$run"
 
 start_window_manager
 start_program "$program" "$run" "$out/zornack.log"

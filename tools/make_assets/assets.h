@@ -21,6 +21,11 @@ std::vector<AssetFile> GenerateAssets();
 // cells.
 std::vector<AssetFile> GenerateMockups();
 
+// The program's icon at 32, 64, 128 and 256 pixels (zornack-SIZE.png, 8-bit
+// PNG in the sheets' palette, corners transparent), drawn from the sheets'
+// cells.
+std::vector<AssetFile> GenerateIcons();
+
 // Writes FILES into FOLDER (which must exist). On failure returns false and
 // says which file and why in ERROR.
 bool WriteFiles(const std::string& folder, const std::vector<AssetFile>& files, std::string& error);

@@ -1,4 +1,5 @@
-// Byte-exact encoders for the two file formats the game loads.
+// Byte-exact encoders for the two file formats the game loads, and PNG for
+// the icons a desktop shows.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,10 @@ constexpr int kSampleRate = 22050;
 // A RIFF WAVE file: a 16-byte PCM "fmt " chunk (mono, 16-bit, 22050 Hz) and
 // then the "data" chunk.
 std::vector<std::uint8_t> EncodeWav16Mono(const std::vector<std::int16_t>& samples);
+
+// An 8-bit palette PNG (colour type 3) with the whole palette, entry 0
+// transparent, and the image data in stored (uncompressed) deflate blocks:
+// the bytes depend on nothing but the picture.
+std::vector<std::uint8_t> EncodePng8(const IndexedImage& image, const Palette& palette);
 
 }  // namespace assetgen

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "game/shape_table.h"
 #include "tools/make_assets/assets.h"
 #include "tools/make_assets/file_formats.h"
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
-#include "game/shape_table.h"
 #include "tools/make_assets/sheets.h"
 
 namespace assetgen {

@@ -2,8 +2,8 @@
 // extruded depth, outlined, over a laser streak.
 #include <cstdlib>
 
-#include "tools/make_assets/palette.h"
 #include "game/shape_table.h"
+#include "tools/make_assets/palette.h"
 #include "tools/make_assets/sheets.h"
 #include "tools/make_assets/sprites.h"
 

@@ -1,9 +1,9 @@
 // The text sheet: the 16 x 16 font, the score's large digits, the two sets
 // of small digits with the multiplier sign and the combo label.
+#include "game/shape_table.h"
 #include "tools/make_assets/glyphs.h"
 #include "tools/make_assets/palette.h"
 #include "tools/make_assets/shading.h"
-#include "game/shape_table.h"
 #include "tools/make_assets/sheets.h"
 #include "tools/make_assets/sprites.h"
 

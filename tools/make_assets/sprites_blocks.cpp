@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/make_assets/palette.h"
 #include "game/shape_table.h"
+#include "tools/make_assets/palette.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {

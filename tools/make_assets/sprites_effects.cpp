@@ -3,9 +3,9 @@
 // exactly in its cell.
 #include <cstdlib>
 
+#include "game/shape_table.h"
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
-#include "game/shape_table.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {

@@ -1,8 +1,8 @@
 // The player's ship, its shield, the life icon and the menu cursor.
+#include "game/shape_table.h"
 #include "tools/make_assets/int_math.h"
 #include "tools/make_assets/palette.h"
 #include "tools/make_assets/shading.h"
-#include "game/shape_table.h"
 #include "tools/make_assets/sprites.h"
 
 namespace assetgen {

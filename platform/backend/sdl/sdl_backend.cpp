@@ -7,13 +7,13 @@
 
 namespace platform::sdl {
 
-std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
+std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error, const SdlOptions& options) {
   std::unique_ptr<SdlBackend> backend(new SdlBackend);
-  if (!backend->Start(error)) return nullptr;
+  if (!backend->Start(error, options)) return nullptr;
   return backend;
 }
 
-bool SdlBackend::Start(std::string& error) {
+bool SdlBackend::Start(std::string& error, const SdlOptions& options) {
   // The system's screen saver stays as the user has it until the program
   // says otherwise through SystemParametersInfoA.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -21,6 +21,21 @@ bool SdlBackend::Start(std::string& error) {
   // program sees the focus loss and its surfaces are lost, as designed.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // Pads name their face buttons by place (south, east, west, north),
+  // whatever is printed on them, so button 1 is under the same thumb on
+  // every make.
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  // The pads' state stays true while the window is behind others: whether a
+  // program in the background may read them is DirectInput's business, and
+  // a release missed meanwhile would leave a button held.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  // SDL reads the mapping file when its game-controller part starts, before
+  // the SDL_GAMECONTROLLERCONFIG variable, so the variable's lines win. When
+  // the user named a file of their own in SDL_GAMECONTROLLERCONFIG_FILE, that
+  // one keeps the hint and ours is added after the start.
+  const std::string& mappings = options.controllerMappingFile;
+  const bool mappingsByHint =
+      mappings.empty() || SDL_SetHint(SDL_HINT_GAMECONTROLLERCONFIG_FILE, mappings.c_str()) == SDL_TRUE;
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return false;
@@ -36,7 +51,9 @@ bool SdlBackend::Start(std::string& error) {
     SDL_Quit();
     return false;
   }
-  SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  // Without it the program runs on, with only the keyboard.
+  const bool pads = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  if (pads && !mappingsByHint) SDL_GameControllerAddMappingsFromFile(mappings.c_str());
   SDL_DisplayMode desktop{};
   if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
     error = SDL_GetError();
@@ -56,15 +73,21 @@ bool SdlBackend::Start(std::string& error) {
     }
   }
   modes_.push_back(desktop_);
-  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-    if (SDL_Joystick* j = SDL_JoystickOpen(i)) joysticks_.push_back(j);
+  if (pads) {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenPad(i);
   }
   return true;
 }
 
 SdlBackend::~SdlBackend() {
   CloseAudio();
-  for (SDL_Joystick* j : joysticks_) SDL_JoystickClose(j);
+  for (int i = 0; i < boundPorts_; ++i) {
+    if (ports_[i].pad) {
+      SDL_GameControllerClose(ports_[i].pad);
+    } else {
+      SDL_JoystickClose(ports_[i].joystick);
+    }
+  }
   if (picture_) SDL_DestroyTexture(picture_);
   menu_.Release();  // its textures belong to the renderer
   if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -292,23 +315,7 @@ void SdlBackend::Render() {
   SDL_RenderPresent(renderer_);
 }
 
-// --- joysticks, audio, clock -------------------------------------------------------
-
-std::int32_t SdlBackend::JoystickCount() const { return static_cast<std::int32_t>(joysticks_.size()); }
-
-bool SdlBackend::GetJoystickInfo(std::int32_t index, JoystickInfo& info) const {
-  if (index < 0 || index >= JoystickCount()) return false;
-  SDL_Joystick* j = joysticks_[static_cast<std::size_t>(index)];
-  const char* name = SDL_JoystickName(j);
-  info.name = name ? name : "Joystick";
-  const SDL_JoystickGUID guid = SDL_JoystickGetGUID(j);
-  static_assert(sizeof(guid.data) == sizeof(GUID));
-  std::memcpy(&info.instance, guid.data, sizeof(GUID));
-  info.axes = SDL_JoystickNumAxes(j);
-  info.buttons = SDL_JoystickNumButtons(j);
-  info.povs = SDL_JoystickNumHats(j);
-  return true;
-}
+// --- audio, clock -------------------------------------------------------
 
 void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) {
   auto* backend = static_cast<SdlBackend*>(self);

@@ -7,6 +7,10 @@
 // less the menu bar drawn at its top. A full-screen display mode is emulated:
 // DirectDraw reports it; the picture is scaled (nearest neighbour, aspect
 // kept, centred) onto a full-screen window in the desktop's own mode.
+//
+// Joysticks are shown as ports (sdl_pads.cpp): port 0 exists from the start
+// even with nothing plugged in, pads fill the ports as they come and go, and
+// pads SDL's game-controller database knows all show one button layout.
 #pragma once
 
 #include <SDL.h>
@@ -19,14 +23,23 @@
 
 #include "platform/backend/backend.h"
 #include "platform/backend/sdl/sdl_convert.h"
+#include "platform/backend/sdl/sdl_factory.h"
 #include "platform/backend/sdl/sdl_menu.h"
 
 namespace platform::sdl {
 
 class SdlBackend : public Backend {
  public:
+  // What a port offers, whatever is bound to it: as much as DirectInput's
+  // joystick state holds, so that a device made for the port reads any pad
+  // bound to it later.
+  static constexpr int kPorts = 16;
+  static constexpr int kPortAxes = 8;
+  static constexpr int kPortButtons = 32;
+  static constexpr int kPortHats = 4;
+
   // Starts SDL's video. Returns null with ERROR set when there is no display.
-  static std::unique_ptr<SdlBackend> Create(std::string& error);
+  static std::unique_ptr<SdlBackend> Create(std::string& error, const SdlOptions& options = {});
   ~SdlBackend() override;
 
   DisplayMode DesktopMode() const override { return desktop_; }
@@ -68,8 +81,26 @@ class SdlBackend : public Backend {
   std::uint32_t ReadBackPixel(int x, int y);
 
  private:
+  // The controls of one port, in the platform's numbering.
+  struct Controls {
+    std::array<std::int32_t, kPortAxes> axes{};  // -32768..32767
+    std::uint32_t buttons = 0;                   // bit n: button n held
+    std::array<std::int32_t, kPortHats> hats{-1, -1, -1, -1};  // hundredths of a degree, -1 centred
+  };
+  // One joystick as the platform sees it, and the SDL device bound to it.
+  struct Port {
+    SDL_GameController* pad = nullptr;  // set when the database knows the device
+    SDL_Joystick* joystick = nullptr;   // set whenever a device is bound
+    SDL_JoystickID instance = -1;
+    // What the device holds now: for a pad, the left stick in axes 0 and 1
+    // and the layout's buttons, with the D-pad apart; otherwise its own.
+    Controls held;
+    std::uint8_t dpad = 0;
+    Controls shown;  // what the platform was last told
+  };
+
   SdlBackend() = default;
-  bool Start(std::string& error);
+  bool Start(std::string& error, const SdlOptions& options);
   bool MakeWindow(const WindowDesc& desc);
   void ApplyWindowedGeometry();
   int MenuHeight() const;
@@ -79,8 +110,6 @@ class SdlBackend : public Backend {
 
   // Events.
   void Translate(const SDL_Event& e);
-  // The joystick's place in joysticks_ (the index events carry), or -1.
-  std::int32_t JoystickIndex(SDL_JoystickID id) const;
   void TranslateWindowEvent(const SDL_WindowEvent& e);
   void TranslateKey(const SDL_KeyboardEvent& e);
   void TranslateMouse(const SDL_Event& e);
@@ -89,6 +118,20 @@ class SdlBackend : public Backend {
   void PushSimple(EventType type);
   void ReportPosition();
   static void AudioCallback(void* self, Uint8* stream, int length);
+
+  // Pads (sdl_pads.cpp).
+  void TranslatePad(const SDL_Event& e);
+  // Binds SDL's device DEVICE_INDEX to the first free port.
+  void OpenPad(int deviceIndex);
+  // Lets the device go; the pads in later ports move down one.
+  void ClosePad(SDL_JoystickID instance);
+  // The port the device is bound to, when bound as a pad (PAD) or as a raw
+  // joystick; -1 otherwise.
+  int PortOf(SDL_JoystickID instance, bool pad) const;
+  // Reads the bound device's whole state, then publishes it.
+  void Refresh(int port);
+  // Tells the platform what changed on PORT since it was last told.
+  void Publish(int port);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -111,7 +154,9 @@ class SdlBackend : public Backend {
   std::array<Event, 256> queue_{};
   std::size_t queueHead_ = 0, queueCount_ = 0;
 
-  std::vector<SDL_Joystick*> joysticks_;
+  std::array<Port, kPorts> ports_{};
+  int boundPorts_ = 0;  // ports 0 .. boundPorts_ - 1 have a device
+  int portCount_ = 1;   // ports the platform was told of; never shrinks
   SDL_AudioDeviceID audio_ = 0;
   AudioSource* audioSource_ = nullptr;
   std::uint32_t audioChannels_ = 2;

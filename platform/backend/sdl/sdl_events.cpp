@@ -1,38 +1,11 @@
 // SDL's events become the platform's: keys with their DirectInput and
 // virtual codes, the menu's loop and commands, focus, window changes, mouse
-// and joysticks. The menu takes its keys and clicks before the program.
+// and pads (these in sdl_pads.cpp). The menu takes its keys and clicks
+// before the program.
 #include "platform/backend/sdl/sdl_backend.h"
 #include "platform/backend/sdl/sdl_keys.h"
 
 namespace platform::sdl {
-namespace {
-
-// A hat's position as a point-of-view angle: hundredths of a degree
-// clockwise from up, -1 when centred.
-std::int32_t HatDirection(Uint8 hat) {
-  switch (hat) {
-    case SDL_HAT_UP: return 0;
-    case SDL_HAT_RIGHTUP: return 4500;
-    case SDL_HAT_RIGHT: return 9000;
-    case SDL_HAT_RIGHTDOWN: return 13500;
-    case SDL_HAT_DOWN: return 18000;
-    case SDL_HAT_LEFTDOWN: return 22500;
-    case SDL_HAT_LEFT: return 27000;
-    case SDL_HAT_LEFTUP: return 31500;
-    default: return -1;
-  }
-}
-
-}  // namespace
-
-// SDL names a joystick in its events by an instance id that keeps growing
-// as devices come and go; the platform numbers them by their place in the
-// list, as JoystickAdded, JoystickRemoved and GetJoystickInfo do.
-std::int32_t SdlBackend::JoystickIndex(SDL_JoystickID id) const {
-  for (std::size_t i = 0; i < joysticks_.size(); ++i)
-    if (SDL_JoystickInstanceID(joysticks_[i]) == id) return static_cast<std::int32_t>(i);
-  return -1;
-}
 
 void SdlBackend::Push(const Event& event) {
   // A full queue drops the newest event rather than grow on the frame path.
@@ -109,59 +82,16 @@ void SdlBackend::Translate(const SDL_Event& e) {
     case SDL_MOUSEWHEEL:
       TranslateMouse(e);
       return;
-    case SDL_JOYAXISMOTION: {
-      const std::int32_t index = JoystickIndex(e.jaxis.which);
-      if (index < 0) return;
-      Event out;
-      out.type = EventType::JoystickAxis;
-      out.joystick = JoystickEvent{index, e.jaxis.axis, e.jaxis.value};
-      Push(out);
-      return;
-    }
+    case SDL_JOYAXISMOTION:
     case SDL_JOYBUTTONDOWN:
-    case SDL_JOYBUTTONUP: {
-      const std::int32_t index = JoystickIndex(e.jbutton.which);
-      if (index < 0) return;
-      Event out;
-      out.type = EventType::JoystickButton;
-      out.joystick = JoystickEvent{index, e.jbutton.button, e.type == SDL_JOYBUTTONDOWN ? 1 : 0};
-      Push(out);
-      return;
-    }
-    case SDL_JOYHATMOTION: {
-      const std::int32_t index = JoystickIndex(e.jhat.which);
-      if (index < 0) return;
-      Event out;
-      out.type = EventType::JoystickHat;
-      out.joystick = JoystickEvent{index, e.jhat.hat, HatDirection(e.jhat.value)};
-      Push(out);
-      return;
-    }
-    case SDL_JOYDEVICEADDED: {
-      SDL_Joystick* j = SDL_JoystickOpen(e.jdevice.which);
-      if (!j) return;
-      for (SDL_Joystick* open : joysticks_) {
-        if (open == j) return;  // opened at start already
-      }
-      joysticks_.push_back(j);
-      Event out;
-      out.type = EventType::JoystickAdded;
-      out.joystick = JoystickEvent{static_cast<std::int32_t>(joysticks_.size() - 1), 0, 0};
-      Push(out);
-      return;
-    }
+    case SDL_JOYBUTTONUP:
+    case SDL_JOYHATMOTION:
+    case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED:
-      for (std::size_t i = 0; i < joysticks_.size(); ++i) {
-        if (SDL_JoystickInstanceID(joysticks_[i]) == e.jdevice.which) {
-          SDL_JoystickClose(joysticks_[i]);
-          joysticks_.erase(joysticks_.begin() + static_cast<std::ptrdiff_t>(i));
-          Event out;
-          out.type = EventType::JoystickRemoved;
-          out.joystick = JoystickEvent{static_cast<std::int32_t>(i), 0, 0};
-          Push(out);
-          return;
-        }
-      }
+    case SDL_CONTROLLERAXISMOTION:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      TranslatePad(e);
       return;
     default:
       return;

@@ -11,7 +11,13 @@
 namespace platform {
 
 // What a program may choose about the SDL back end at start-up.
-struct SdlOptions {};
+struct SdlOptions {
+  // A file of extra pad mappings in SDL's game-controller text format (one
+  // pad a line), read at start when it exists. SDL's built-in mappings and
+  // the SDL_GAMECONTROLLERCONFIG variable apply as well; for a pad listed in
+  // both, the variable's line wins over the file's.
+  std::string controllerMappingFile;
+};
 
 // Starts SDL's video and returns the back end, or null with ERROR set when
 // there is no display.

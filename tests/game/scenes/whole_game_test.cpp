@@ -54,10 +54,6 @@ class WholeGameTest : public ::testing::Test {
           ("zornack_" + std::string(info->name()) + "_" + std::to_string(static_cast<long>(getpid())));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    for (const char* name : {"cg2.bmp", "cg3.bmp", "bom02.wav", "bom03.wav", "bom04.wav", "click05.wav",
-                             "click06.wav"}) {
-      fs::copy_file(exeDir / name, dir / name);
-    }
     previousDir = fs::current_path();
     fs::current_path(dir);
     brin::DisplayLogChannel().Reset();
@@ -139,7 +135,7 @@ TEST_F(WholeGameTest, StartsWithTheFormAsStoredAndTheTitle) {
   EXPECT_EQ(menu.tops[0].items[1].role, platform::MenuRole::FullScreenMode);
   EXPECT_FALSE(backend.CursorVisible());
   EXPECT_FALSE(backend.ScreenSaverEnabled());
-  EXPECT_EQ(form->ExeDir, exeDir.string() + "/");
+  EXPECT_EQ(form->DataDir, exeDir.string() + "/");
   EXPECT_EQ(form->BrinSound1->ChannelCount, 50u);
   EXPECT_FALSE(form->Brin1->FullScreen);
   EXPECT_EQ(form->Brin1->ScreenWidth, 640);
