@@ -75,6 +75,7 @@ TForm1::TForm1(TComponent* AOwner, TZornackSettings ASettings) : TForm(AOwner), 
   Game.Pad = &pad_;
   Game.Sound = BrinSound1;
   Game.OnTerminate = [] { Application->Terminate(); };
+  Recorder.Keeper.OnWarning = [this](const std::string& line) { Warn(line); };
   Game.OnSoundMissing = [this](const std::string& fileName, const std::string& reason) {
     Warn("the sound " + fileName + " could not be loaded from " + DataDir + " (" + reason + "); playing on without it");
   };

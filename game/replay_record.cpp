@@ -117,7 +117,7 @@ void TReplayKeeper::Scan() {
   });
 }
 
-bool TReplayKeeper::Add(const char* name, const TReplay& replay) {
+void TReplayKeeper::Add(const char* name, const TReplay& replay) {
   TEntry entry{};
   std::snprintf(entry.Name, sizeof entry.Name, "%s", name);
   entry.Date = replay.Date;
@@ -125,20 +125,27 @@ bool TReplayKeeper::Add(const char* name, const TReplay& replay) {
   entry.Entered = replay.Entered;
   entry.Values = replay.EnteredValues;
   entries_.push_back(entry);
-  return true;
+}
+
+bool TReplayKeeper::Warn(const char* problem) {
+  std::error_code ec;
+  const std::string line =
+      "the replay could not be saved in " + std::filesystem::absolute(folder_, ec).string() + " (" + problem + ")";
+  if (OnWarning) {
+    OnWarning(line);
+  } else {
+    std::fprintf(stderr, "zornack: warning: %s\n", line.c_str());
+  }
+  return false;
 }
 
 bool TReplayKeeper::Keep(const TReplay& replay, std::span<const std::uint8_t> bytes,
                          const std::array<std::int64_t, TGame::kRankingSize>& ranking) {
-  const auto warn = [this](const char* what) {
-    std::fprintf(stderr, "zornack: warning: the replay could not be saved in %s: %s\n", folder_.c_str(), what);
-    return false;
-  };
-  if (::mkdir(folder_.c_str(), 0755) != 0 && errno != EEXIST) return warn(std::strerror(errno));
+  if (::mkdir(folder_.c_str(), 0755) != 0 && errno != EEXIST) return Warn(std::strerror(errno));
 
   const std::time_t date = static_cast<std::time_t>(replay.Date);
   std::tm local{};
-  if (!localtime_r(&date, &local)) return warn("no date");
+  if (!localtime_r(&date, &local)) return Warn("no date");
   char base[128];
   std::snprintf(base, sizeof base, "%04d%02d%02d-%02d%02d%02d-area%" PRId32 "-%" PRId64, local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, replay.Area,
@@ -148,15 +155,15 @@ bool TReplayKeeper::Keep(const TReplay& replay, std::span<const std::uint8_t> by
   char temporary[PATH_MAX];
   char path[PATH_MAX];
   std::snprintf(name, sizeof name, ".%s.tmp", base);
-  if (!JoinPath(temporary, folder_, name)) return warn("the folder's name is too long");
+  if (!JoinPath(temporary, folder_, name)) return Warn("the folder's name is too long");
   ::unlink(temporary);
   const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return warn(std::strerror(errno));
+  if (fd < 0) return Warn(std::strerror(errno));
   const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int writeError = errno;
   if (::close(fd) != 0 || !written) {
     ::unlink(temporary);
-    return warn(std::strerror(written ? errno : writeError));
+    return Warn(std::strerror(written ? errno : writeError));
   }
   // Two games can end in one second with one score: the later one gets a
   // number.
@@ -168,7 +175,6 @@ bool TReplayKeeper::Keep(const TReplay& replay, std::span<const std::uint8_t> by
     }
     if (!JoinPath(path, folder_, name)) break;
     if (RenameNoReplace(temporary, path)) {
-      std::snprintf(lastName_, sizeof lastName_, "%s", name);
       Add(name, replay);
       Prune(ranking);
       return true;
@@ -177,7 +183,7 @@ bool TReplayKeeper::Keep(const TReplay& replay, std::span<const std::uint8_t> by
   }
   const int renameError = errno;
   ::unlink(temporary);
-  return warn(std::strerror(renameError));
+  return Warn(std::strerror(renameError));
 }
 
 void TReplayKeeper::Prune(const std::array<std::int64_t, TGame::kRankingSize>& ranking) {

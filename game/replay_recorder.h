@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,16 +35,17 @@ class TReplayKeeper {
   // program names them are ever removed.
   void Scan();
   // Writes BYTES, the encoding of REPLAY, under a name made of its date,
-  // area and score; then prunes. False, with a warning on stderr, when it
-  // could not be written; nothing is removed then.
+  // area and score; then prunes. False, with a warning, when it could not
+  // be written; nothing is removed then.
   bool Keep(const TReplay& replay, std::span<const std::uint8_t> bytes,
             const std::array<std::int64_t, TGame::kRankingSize>& ranking);
   // Removes the replays that are neither among the last kKeepLast nor
   // still in RANKING.
   void Prune(const std::array<std::int64_t, TGame::kRankingSize>& ranking);
-  // File names in the index, oldest first; the name of the last one kept.
+  // File names in the index, oldest first.
   std::vector<std::string> Names() const;
-  const char* LastName() const { return lastName_; }
+  // Told of a replay that could not be written (one line); null: stderr.
+  std::function<void(const std::string& line)> OnWarning;
 
  private:
   struct TEntry {
@@ -53,11 +55,11 @@ class TReplayKeeper {
     std::uint8_t Entered;
     std::array<std::int64_t, 3> Values;
   };
-  bool Add(const char* name, const TReplay& replay);
+  void Add(const char* name, const TReplay& replay);
+  bool Warn(const char* problem);
 
   std::string folder_;
   std::vector<TEntry> entries_;
-  char lastName_[160] = {};
 };
 
 class TReplayRecorder {
