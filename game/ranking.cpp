@@ -4,13 +4,17 @@
 //
 // The file is the player's record of their best games, so it is handled with
 // care. A damaged file never stops the game: every line that reads as a
-// number is kept and the defaults fill the rest. It is never replaced before
+// number is kept and the defaults fill the rest. Whatever the file held, each
+// table is then put best first, as the game keeps it, so that the ranking
+// screen and InsertRanking always see ordered tables. It is never replaced before
 // a copy of it is kept beside it (".bad"), so whatever it held can still be
 // looked at. A save writes a new file whole and only then renames it over
 // the old one, so a failed or interrupted save leaves the old file as it was.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -121,6 +125,15 @@ bool WriteEntries(const std::string& path, const std::array<std::int64_t, TGame:
   return ok;
 }
 
+// Puts each table best first. Equal values keep their order, as
+// InsertRanking places a new value below an equal one.
+void OrderTables(std::array<std::int64_t, TGame::kRankingSize>& values) {
+  for (std::size_t base = 0; base < values.size(); base += kTableSize) {
+    const auto first = values.begin() + static_cast<std::ptrdiff_t>(base);
+    std::stable_sort(first, first + kTableSize, std::greater<>());
+  }
+}
+
 // Keeps what is under PATH under the first free backup name. A hard link
 // costs nothing and keeps the bytes exactly, even of a file we could not
 // read; a copy is the fallback where links are refused. True when there is
@@ -158,6 +171,7 @@ bool TGame::DataLoad() {
   }
   const bool whole = ReadEntries(file, Ranking);
   std::fclose(file);
+  OrderTables(Ranking);
   RankingDamaged = !whole;
   return whole;
 }
