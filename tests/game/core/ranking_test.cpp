@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/faults.h"
 #include "tests/game/support/game_fixture.h"
 
 namespace {
@@ -221,6 +222,14 @@ TEST_F(RankingTest, SaveOverADamagedFileKeepsItOnceFirst) {
 TEST_F(RankingTest, FailedSaveReturnsFalseAndLeavesTheOldFile) {
   game->PrepareRanking();
   game->Ranking[0] = 5000000;
+
+  // The new file cannot be made to last, or cannot take the name.
+  for (const char* call : {"fsync", "rename"}) {
+    platform::InjectFault(call, E_FAIL);
+    EXPECT_FALSE(game->DataSave()) << call;
+    EXPECT_EQ(ReadBytes("ranking.txt"), DefaultFile()) << call;
+    EXPECT_FALSE(fs::exists("ranking.txt.tmp")) << call;
+  }
 
   // The new file cannot be written.
   fs::create_directories("ranking.txt.tmp/inside");
