@@ -2,8 +2,6 @@
 // events and shutdown.
 #include "game/main_form.h"
 
-#include <utility>
-
 #include "platform/vk.h"
 #include "platform/window.h"
 #include "surfaces/brin_sprite.h"
@@ -74,12 +72,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TForm1::~TForm1() {
-  if (!destroyed_) {
-    MarkDestroying();
-    const TNotifyEvent destroy = std::move(OnDestroy);
-    OnDestroy = nullptr;
-    if (destroy) destroy(this);
-  }
+  DoDestroy();
   // The idle handler runs frames on this form; nothing may call it now.
   if (Application) Application->OnIdle = nullptr;
   if (Form1 == this) Form1 = nullptr;
@@ -186,7 +179,6 @@ void TForm1::Brin1ChangeDisplayMode(TObject*) {
 // --- shutdown -------------------------------------------------------------------------
 
 void TForm1::FormDestroy(TObject*) {
-  destroyed_ = true;
   Game.DataSave();
   Game.Sprites.reset();
   Game.FreeSounds();
