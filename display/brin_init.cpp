@@ -276,7 +276,13 @@ void TBrin::ReleaseAll() {
   if (started_) {
     ReleaseAllLists();
     DetailLog("オフスクリーンサーフェスを全て解放しました");
-    if (OnCleanUp) OnCleanUp(this);
+    if (OnCleanUp) {
+      if (destroying_) {
+        RaiseEvent([&] { OnCleanUp(this); });
+      } else {
+        OnCleanUp(this);
+      }
+    }
   }
   Release3DDevices();
   if (palette_) {
