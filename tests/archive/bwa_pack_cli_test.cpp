@@ -102,6 +102,7 @@ TEST_F(BwaPackCli, CreatesListsAndExtractsAndSaysWhatFailed) {
       {{"extract", Path("none.bwa"), "x"}, 1, "", "bwa_pack: cannot open file \"" + Path("none.bwa") + "\"\n"},
       {{"create", d, x, x}, 1, "", "bwa_pack: duplicate ID 'x.bin'\n"},
       {{"create", d, x, Path("sub")}, 1, "", "bwa_pack: \"" + Path("sub") + "\" is not a file\n"},
+      {{"create", d, Path("none.bin")}, 1, "", "bwa_pack: cannot open \"" + Path("none.bin") + "\": No such file or directory\n"},
       {{"create", Path("missing/d.bwa"), x}, 1, "", "bwa_pack: cannot create \"" + Path("missing/d.bwa") + "\": No such file or directory\n"},
       {{"extract", a, "sheet.bmp", Path("sub")}, 1, "", "bwa_pack: cannot replace \"" + Path("sub") + "\": Is a directory\n"},
 

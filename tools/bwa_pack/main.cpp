@@ -56,7 +56,10 @@ platform::Exception Explained(const std::string& what, const brin::EBWAError& er
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) throw platform::EInOutError("\"" + path + "\" is not a file");
+  const auto status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found)
+    throw platform::EInOutError("cannot open \"" + path + "\": " + std::strerror(ENOENT));
+  if (status.type() != std::filesystem::file_type::regular) throw platform::EInOutError("\"" + path + "\" is not a file");
   platform::FileStream file(path);
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
   file.ReadBuffer(bytes.data(), file.Size());
