@@ -6,11 +6,11 @@
 // care. A damaged file never stops the game: every line that reads as a
 // number is kept and the defaults fill the rest. Whatever the file held, each
 // table is then put best first, as the game keeps it, so that the ranking
-// screen and InsertRanking always see ordered tables. It is never replaced before
-// a copy of it is kept beside it (".bad"), so whatever it held can still be
-// looked at. A save replaces the file atomically (platform::
-// ReplaceFileAtomically), so a failed or interrupted save, even a power cut,
-// leaves the old file as it was.
+// screen and InsertRanking always see ordered tables. A damaged file is never
+// replaced before a copy of it is kept beside it (".bad"), so whatever it
+// held can still be looked at. A save goes through
+// platform::ReplaceFileAtomically, so a failed or interrupted save, even a
+// power cut, leaves the old file as it was.
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
