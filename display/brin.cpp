@@ -55,11 +55,14 @@ TBrin::TBrin(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TBrin::~TBrin() {
+  // Nothing may leave a destructor: the log's failures are dropped and the
+  // handlers' exceptions go to the application (see ReleaseAll too).
+  const brin::TeardownLogging teardown;
   destroying_ = true;
   if (!ComponentState().Contains(csDesigning)) {
     DriverList.clear();
     SetDisableScreenSaver(!savedScreenSaverActive_);
-    if (OnDestroy) OnDestroy(this);
+    if (OnDestroy) RaiseEvent([&] { OnDestroy(this); });
     ReleaseAll();
     if (windowProcInstalled_ && ::IsWindow(window_))
       ::SetWindowLongA(window_, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(previousWindowProc_));

@@ -191,12 +191,12 @@ void TBrin::InitializeDisplay(bool AFullScreen, int Width, int Height, int BitDe
         ::BringWindowToTop(window_);
       }
     }
-    if (primary) {
-      CheckResult(DDraw->CreateClipper(0, &clipper_, nullptr), "Clipperオブジェクトの作成に失敗しました");
-      if (clipper_) {
-        CheckResult(clipper_->SetHWnd(0, window_), "Clipperのフォームへの割り当てに失敗しました");
-        CheckResult(primary->SetClipper(clipper_), "Clipperのプライマリサーフェスへの割り当てに失敗しました");
-      }
+    // Only the attachment needs the primary; the clipper and its window do
+    // not, so a display without a primary still makes and releases them.
+    CheckResult(DDraw->CreateClipper(0, &clipper_, nullptr), "Clipperオブジェクトの作成に失敗しました");
+    if (clipper_) {
+      CheckResult(clipper_->SetHWnd(0, window_), "Clipperのフォームへの割り当てに失敗しました");
+      if (primary) CheckResult(primary->SetClipper(clipper_), "Clipperのプライマリサーフェスへの割り当てに失敗しました");
     }
   }
 
@@ -276,7 +276,13 @@ void TBrin::ReleaseAll() {
   if (started_) {
     ReleaseAllLists();
     DetailLog("オフスクリーンサーフェスを全て解放しました");
-    if (OnCleanUp) OnCleanUp(this);
+    if (OnCleanUp) {
+      if (destroying_) {
+        RaiseEvent([&] { OnCleanUp(this); });
+      } else {
+        OnCleanUp(this);
+      }
+    }
   }
   Release3DDevices();
   if (palette_) {

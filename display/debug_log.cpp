@@ -26,6 +26,15 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
+namespace {
+// The library runs on one thread; the audio thread never logs.
+int teardownDepth = 0;
+}  // namespace
+
+TeardownLogging::TeardownLogging() noexcept { ++teardownDepth; }
+TeardownLogging::~TeardownLogging() { --teardownDepth; }
+bool TeardownLogging::Active() noexcept { return teardownDepth > 0; }
+
 std::string DebugLogChannel::Path() const {
   return (folder.empty() ? platform::ExecutableFolder() : folder + "/") + fileName_;
 }
@@ -37,7 +46,11 @@ void DebugLogChannel::Log(const std::string& message) {
   const bool first = lineCounter == 0;
   ++lineCounter;
   const std::string line = Format("debug#%.5d ... ", lineCounter) + message;
-  platform::WriteTextLine(Path(), platform::Utf8ToCp932(line), first);
+  try {
+    platform::WriteTextLine(Path(), platform::Utf8ToCp932(line), first);
+  } catch (const platform::EInOutError&) {
+    if (!TeardownLogging::Active()) throw;
+  }
 }
 
 void DebugLogChannel::Detail(const std::string& message) {

@@ -37,7 +37,8 @@ class DebugLogChannel {
   std::string folder;
 
   // Writes MESSAGE (UTF-8) as the next line, when debugMessage is on.
-  // Throws platform::EInOutError when the file cannot be written.
+  // Throws platform::EInOutError when the file cannot be written, except
+  // while a TeardownLogging exists: the line is then dropped.
   void Log(const std::string& message);
   // Log, only when detailedLog is on too.
   void Detail(const std::string& message);
@@ -60,6 +61,18 @@ class DebugLogChannel {
 // Ends the process at once with exit status 1 after MESSAGE (UTF-8) as one
 // line on stderr, prefixed with the program's name: the library's halt.
 [[noreturn]] void Halt(const std::string& message);
+
+// Held by destructors, which must not throw: while one exists (on any
+// channel), a log line that cannot be written is dropped rather than raised.
+// Teardown goes on without its log then, as nobody is left to tell.
+class TeardownLogging {
+ public:
+  TeardownLogging() noexcept;
+  ~TeardownLogging();
+  TeardownLogging(const TeardownLogging&) = delete;
+  TeardownLogging& operator=(const TeardownLogging&) = delete;
+  static bool Active() noexcept;
+};
 
 // The display component's channel ("brin.debug") and its three routines,
 // used by the display component, surfaces and sprites.

@@ -82,12 +82,7 @@ TForm1::TForm1(TComponent* AOwner, TZornackSettings ASettings) : TForm(AOwner), 
 }
 
 TForm1::~TForm1() {
-  if (!destroyed_) {
-    MarkDestroying();
-    const TNotifyEvent destroy = std::move(OnDestroy);
-    OnDestroy = nullptr;
-    if (destroy) destroy(this);
-  }
+  DoDestroy();
   // The idle handler runs frames on this form; nothing may call it now.
   if (Application) Application->OnIdle = nullptr;
   if (Form1 == this) Form1 = nullptr;
@@ -225,7 +220,6 @@ void TForm1::Brin1ChangeDisplayMode(TObject*) {
 // --- shutdown -------------------------------------------------------------------------
 
 void TForm1::FormDestroy(TObject*) {
-  destroyed_ = true;
   // A watched replay's results are not the player's.
   if (!watch_) {
     Recorder.Close(Game);

@@ -62,8 +62,8 @@ struct TZornackSettings {
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* AOwner, TZornackSettings Settings = {});
-  // Runs FormDestroy while the form's fields still exist (the framework's
-  // own OnDestroy comes from the base class, after they are gone).
+  // Raises OnDestroy (FormDestroy) while the form's fields still exist;
+  // the base class would raise it only after they are gone.
   ~TForm1() override;
 
   // --- components and menu ------------------------------------------------------
@@ -128,7 +128,6 @@ class TForm1 : public TForm {
   void SaveRanking();
 
   TJoyPad pad_;
-  bool destroyed_ = false;
   std::unique_ptr<TReplayRun> watch_;
   int watchSpeed_ = 1;
 };

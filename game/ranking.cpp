@@ -4,17 +4,24 @@
 //
 // The file is the player's record of their best games, so it is handled with
 // care. A damaged file never stops the game: every line that reads as a
-// number is kept and the defaults fill the rest. It is never replaced before
-// a copy of it is kept beside it (".bad"), so whatever it held can still be
-// looked at. A save writes a new file whole and only then renames it over
-// the old one, so a failed or interrupted save leaves the old file as it was.
+// number is kept and the defaults fill the rest. Whatever the file held, each
+// table is then put best first, as the game keeps it, so that the ranking
+// screen and InsertRanking always see ordered tables. A damaged file is never
+// replaced before a copy of it is kept beside it (".bad"), so whatever it
+// held can still be looked at. A save goes through
+// platform::ReplaceFileAtomically, so a failed or interrupted save, even a
+// power cut, leaves the old file as it was.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
 #include "game/game.h"
+#include "platform/exception.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -102,23 +109,24 @@ bool ReadEntries(std::FILE* file, std::array<std::int64_t, TGame::kRankingSize>&
   return whole && index == values.size();
 }
 
-// Writes VALUES to a file of that name that must not exist yet (so a link
-// planted under the name cannot redirect the write). False when any part of
-// it failed.
-bool WriteEntries(const std::string& path, const std::array<std::int64_t, TGame::kRankingSize>& values) {
-  std::FILE* file = std::fopen(path.c_str(), "wbx");
-  if (!file) return false;
-  bool ok = true;
+// The file's text for VALUES: each value in decimal, ended by CR LF.
+std::string FileText(const std::array<std::int64_t, TGame::kRankingSize>& values) {
+  std::string text;
   for (const std::int64_t value : values) {
-    char text[24];
-    char* end = std::to_chars(text, text + sizeof text - 2, value).ptr;
-    *end++ = '\r';
-    *end++ = '\n';
-    const auto size = static_cast<std::size_t>(end - text);
-    ok = ok && std::fwrite(text, 1, size, file) == size;
+    char number[24];
+    text.append(number, std::to_chars(number, number + sizeof number, value).ptr);
+    text += "\r\n";
   }
-  ok = std::fclose(file) == 0 && ok;
-  return ok;
+  return text;
+}
+
+// Puts each table best first. Equal values keep their order, as
+// InsertRanking places a new value below an equal one.
+void OrderTables(std::array<std::int64_t, TGame::kRankingSize>& values) {
+  for (std::size_t base = 0; base < values.size(); base += kTableSize) {
+    const auto first = values.begin() + static_cast<std::ptrdiff_t>(base);
+    std::stable_sort(first, first + kTableSize, std::greater<>());
+  }
 }
 
 // Keeps what is under PATH under the first free backup name. A hard link
@@ -158,30 +166,21 @@ bool TGame::DataLoad() {
   }
   const bool whole = ReadEntries(file, Ranking);
   std::fclose(file);
+  OrderTables(Ranking);
   RankingDamaged = !whole;
   return whole;
 }
 
 bool TGame::DataSave() {
-  const std::string temporary = RankingFileName + ".tmp";
-  // A leftover of an interrupted save is ours to replace.
-  RemoveLeftover(temporary);
-  if (!WriteEntries(temporary, Ranking)) {
-    RemoveLeftover(temporary);
-    return false;
-  }
   if (RankingDamaged) {
-    if (!KeepDamagedFile(RankingFileName)) {
-      RemoveLeftover(temporary);
-      return false;
-    }
+    if (!KeepDamagedFile(RankingFileName)) return false;
     // Kept once; what lies under the name from now on is ours.
     RankingDamaged = false;
   }
-  std::error_code ec;
-  fs::rename(temporary, RankingFileName, ec);
-  if (ec) {
-    RemoveLeftover(temporary);
+  const std::string text = FileText(Ranking);
+  try {
+    platform::ReplaceFileAtomically(RankingFileName, text.data(), text.size());
+  } catch (const platform::EInOutError&) {
     return false;
   }
   return true;

@@ -21,6 +21,12 @@
 // While a form's constructor runs, it and every component it makes are
 // loading (csLoading); CreateForm then calls Loaded on the form and on each
 // of its components in order of creation, and raises the form's OnCreate.
+//
+// An exception never unwinds through the framework: whatever a handler the
+// framework calls throws (Loaded, OnCreate, OnDestroy, a window procedure
+// with OnPaint, OnKeyDown and menu clicks, a subclassing window procedure,
+// OnIdle) goes to Application->HandleException, and the framework carries
+// on with its next step.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +66,28 @@ class TObject {
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// Hands an exception that a handler threw to the application's exception
+// handling (HandleException), or with no application object shows it in an
+// error box. Never throws: should the handling itself throw, both messages
+// go to the standard error as a last resort.
+void HandleEventException(const std::exception& error) noexcept;
+
+// Calls HANDLER, an event the framework or a component raises; an exception
+// from it goes to HandleEventException instead of on to the caller. Returns
+// whether HANDLER ran to its end. Destructors raise their events this way.
+template <typename Handler>
+bool RaiseEvent(Handler&& handler) noexcept {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& error) {
+    HandleEventException(error);
+  } catch (...) {
+    HandleEventException(platform::Exception("an exception of an unknown type"));
+  }
+  return false;
+}
 
 // --- components --------------------------------------------------------------
 enum TComponentStateItem { csLoading, csDesigning, csDestroying };
@@ -196,7 +224,8 @@ void FreeObjectInstance(WNDPROC procedure);
 class TForm : public TComponent {
  public:
   explicit TForm(TComponent* AOwner);
-  // Raises OnDestroy, destroys the components (newest first), then the window.
+  // Raises OnDestroy (unless DoDestroy did), destroys the components (newest
+  // first), then the window.
   ~TForm() override;
 
   const std::string& Caption() const { return caption_; }
@@ -246,6 +275,9 @@ class TForm : public TComponent {
  protected:
   // The form's own window procedure (the first in its chain).
   virtual void WndProc(TMessage& message);
+  // Marks the form as destroying and raises OnDestroy, once. A derived form
+  // whose handler needs the derived part calls it from its own destructor.
+  void DoDestroy();
 
  private:
   friend class TApplication;
@@ -264,6 +296,7 @@ class TForm : public TComponent {
   TPosition position_ = poDesigned;
   TMainMenu* menu_ = nullptr;
   bool visible_ = false;
+  bool destroyRaised_ = false;
   HWND handle_ = nullptr;
 };
 
@@ -328,7 +361,12 @@ class TApplication : public TComponent {
   TExceptionEvent OnException;
 
  private:
+  friend class TForm;
   void FinishCreation(TForm* form);
+  // A form being destroyed stops being the main form.
+  void FormGone(TForm* form) {
+    if (mainForm_ == form) mainForm_ = nullptr;
+  }
   bool ProcessMessage();
   void Idle();
 

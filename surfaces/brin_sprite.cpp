@@ -93,8 +93,9 @@ void TBrinSprReg::SetHeight(std::int32_t H) {
 }
 
 void TBrinSprReg::Animate() {
-  // The steps are taken in 64 bits; a frame pushed past the 32-bit range
-  // wraps as the original's 32-bit arithmetic did.
+  // The steps are taken in 64 bits so that the comparisons cannot overflow;
+  // a frame pushed past the 32-bit range (AnimLast - 1 with AnimLast at the
+  // lowest value, AnimFirst + 1 at the highest) wraps to the other end of it.
   if (!PingPong) {
     const std::int64_t next = std::int64_t{AnimFrame} + 1;
     AnimFrame = next > AnimLast ? AnimFirst : static_cast<std::int32_t>(next);

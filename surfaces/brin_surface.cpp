@@ -326,6 +326,7 @@ void TBrinGenSurface::AdoptCreatedSurface(std::int32_t AWidth, std::int32_t AHei
 }
 
 TBrinSurface::~TBrinSurface() {
+  const brin::TeardownLogging teardown;
   if (DDSurface) {
     const ULONG remaining = DDSurface->Release();
     DDSurface = nullptr;

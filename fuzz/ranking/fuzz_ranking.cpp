@@ -1,16 +1,19 @@
 // Feeds arbitrary bytes to the game as its ranking file. What DataLoad makes
 // of them is checked against a plain reading of the same bytes held whole in
 // memory (split at LF, one CR before it dropped, each of the first 60 lines a
-// signed 64-bit decimal or its entry's default). Then the file is saved: a
-// damaged one must be kept byte for byte beside the new one, and the new one
-// must load back whole with the same 60 values.
+// signed 64-bit decimal or its entry's default, each table of ten then best
+// first). Then the file is saved: a damaged one must be kept byte for byte
+// beside the new one, and the new one must load back whole with the same 60
+// values.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +80,7 @@ bool Reference(std::string_view bytes, const TTable& defaults, TTable& values) {
     if (valid && i < values.size()) values[i] = value;
     if (!valid) whole = false;
   }
+  for (auto table = values.begin(); table != values.end(); table += 10) std::sort(table, table + 10, std::greater<>());
   return whole;
 }
 

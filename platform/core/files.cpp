@@ -1,14 +1,17 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "platform/exception.h"
+#include "platform/faults.h"
 
 namespace platform {
 
@@ -92,6 +95,89 @@ std::string Convert(const std::string& text, const char* to, const char* from) {
   return out;
 }
 }  // namespace
+
+// --- replacing a file whole ---------------------------------------------------
+
+namespace {
+
+// A step of the replacement that failed, and why (an errno value).
+struct Failure {
+  const char* what = nullptr;
+  int error = 0;
+};
+
+// Runs STEP unless a test injected a fault into CALL; an injected fault
+// fails it with EIO, as a failing disk would.
+template <typename Step>
+bool Do(const char* call, Step step) {
+  if (TakeFault(call) != S_OK) {
+    errno = EIO;
+    return false;
+  }
+  return step();
+}
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes the folder's new entry last. A file system that cannot flush a
+// folder (EINVAL) keeps its entries by other means.
+int SyncFolder(const std::string& path) {
+  const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int error = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  ::close(fd);
+  return error;
+}
+
+[[noreturn]] void Fail(const std::string& path, const Failure& failure) {
+  throw EInOutError("cannot " + std::string(failure.what) + " \"" + path + "\": " + std::strerror(failure.error));
+}
+
+}  // namespace
+
+void ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size) {
+  const std::string temporary = path + ".tmp";
+  // What an interrupted replacement left is ours to remove; a directory
+  // someone put there is not, and makes the creation below fail.
+  struct stat st {};
+  if (::lstat(temporary.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(temporary.c_str());
+  // O_EXCL: a link planted under the name after the removal is not followed.
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) Fail(path, {"create", errno});
+  Failure failure;
+  if (!Do("write", [&] { return WriteAll(fd, data, size); })) {
+    failure = {"write", errno};
+  } else if (!Do("fsync", [&] { return ::fsync(fd) == 0; })) {
+    failure = {"write", errno};
+  }
+  if (::close(fd) != 0 && !failure.what) failure = {"write", errno};
+  if (!failure.what && !Do("rename", [&] { return ::rename(temporary.c_str(), path.c_str()) == 0; }))
+    failure = {"replace", errno};
+  if (failure.what) {
+    ::unlink(temporary.c_str());
+    Fail(path, failure);
+  }
+  if (const int error = SyncFolder(path)) Fail(path, {"flush the folder of", error});
+}
 
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) { WriteLines(path, lines, "wb"); }
 

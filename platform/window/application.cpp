@@ -1,4 +1,5 @@
 // The application object and its message loop, and the screen.
+#include <cstdio>
 #include <exception>
 
 #include "platform/files.h"
@@ -39,8 +40,11 @@ void TApplication::Initialize() {
 }
 
 void TApplication::FinishCreation(TForm* form) {
-  form->Loaded();
-  for (int i = 0; i < form->ComponentCount(); ++i) form->Components(i)->Loaded();
+  RaiseEvent([&] { form->Loaded(); });
+  for (int i = 0; i < form->ComponentCount(); ++i) {
+    TComponent* component = form->Components(i);
+    RaiseEvent([&] { component->Loaded(); });
+  }
   form->DoCreate();
   if (!mainForm_) {
     mainForm_ = form;
@@ -49,7 +53,7 @@ void TApplication::FinishCreation(TForm* form) {
 }
 
 void TForm::DoCreate() {
-  if (OnCreate) OnCreate(this);
+  if (OnCreate) RaiseEvent([&] { OnCreate(this); });
 }
 
 void TApplication::Run() {
@@ -133,6 +137,20 @@ void TApplication::HandleException(const std::exception& error) {
   }
   MessageBoxA(mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr, error.what(),
               Title.empty() ? nullptr : Title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void HandleEventException(const std::exception& error) noexcept {
+  try {
+    if (Application) {
+      Application->HandleException(error);
+    } else {
+      MessageBoxA(nullptr, error.what(), nullptr, MB_OK | MB_ICONERROR);
+    }
+  } catch (const std::exception& again) {
+    std::fprintf(stderr, "%s\n%s\n", error.what(), again.what());
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", error.what());
+  }
 }
 
 std::string TApplication::ExeName() const { return platform::ExecutablePath(); }

@@ -201,7 +201,7 @@ template <std::size_t I>
 LRESULT Thunk(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   TMessage m{message, wParam, lParam, 0};
   auto& slot = Slots()[I];
-  if (slot.used && slot.method) slot.method(m);
+  if (slot.used && slot.method) RaiseEvent([&] { slot.method(m); });
   return m.Result;
 }
 

@@ -15,12 +15,19 @@ TForm::TForm(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TForm::~TForm() {
-  MarkDestroying();
-  if (OnDestroy) OnDestroy(this);
+  DoDestroy();
+  if (Application) Application->FormGone(this);
   if (Screen->ActiveForm() == this) Screen->SetActiveForm(nullptr);
   DestroyComponents();
   if (menu_) menu_->form_ = nullptr;
   DestroyHandle();
+}
+
+void TForm::DoDestroy() {
+  MarkDestroying();
+  if (destroyRaised_) return;
+  destroyRaised_ = true;
+  if (OnDestroy) RaiseEvent([&] { OnDestroy(this); });
 }
 
 void TForm::SetCaption(const std::string& caption) {
@@ -170,7 +177,7 @@ LRESULT TForm::BaseWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   TForm* form = info ? static_cast<TForm*>(info->owner) : nullptr;
   if (!form) return DefWindowProcA(window, message, wParam, lParam);
   TMessage m{message, wParam, lParam, 0};
-  form->WndProc(m);
+  RaiseEvent([&] { form->WndProc(m); });
   return m.Result;
 }
 

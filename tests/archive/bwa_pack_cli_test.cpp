@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gmock/gmock.h>
+
 #include "archive_test_util.h"
 
 namespace archive_test {
@@ -53,52 +55,83 @@ class BwaPackCli : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(BwaPackCli, CreatesListsAndExtractsStoredAndCompressedArchives) {
-  Write("sub/Sheet.BMP", RandomBytes(3000));
+// Each run in order: its command line, exit code, standard output and
+// standard error.
+struct CliRun {
+  std::vector<std::string> Args;
+  int ExitCode;
+  ::testing::Matcher<const std::string&> Out;
+  ::testing::Matcher<const std::string&> Err;
+};
+
+TEST_F(BwaPackCli, CreatesListsAndExtractsAndSaysWhatFailed) {
+  using ::testing::HasSubstr;
+  using ::testing::StartsWith;
+  const Bytes sheet = RandomBytes(3000);
+  Write("sub/Sheet.BMP", sheet);
   Write("empty.wav", {});
-  for (const bool compress : {false, true}) {
-    std::vector<std::string> args = {"create", Path("a.bwa"), Path("sub/Sheet.BMP"), Path("empty.wav")};
-    if (compress) args.insert(args.begin() + 2, "--compress");
-    ASSERT_EQ(Pack(args).ExitCode, 0);
-
-    const PackRun list = Pack({"list", Path("a.bwa")});
-    EXPECT_EQ(list.ExitCode, 0);
-    const std::string stored = compress ? std::to_string(fs::file_size(Path("a.bwa")) - 792) : "3000";
-    EXPECT_EQ(list.Out, "Sheet.BMP\t792\t" + stored + "\t3000\nempty.wav\t" + std::to_string(792 + std::stoi(stored)) + "\t0\t0\n");
-
-    const PackRun toStdout = Pack({"extract", Path("a.bwa"), "sheet.bmp"});
-    EXPECT_EQ(toStdout.ExitCode, 0);
-    EXPECT_EQ(toStdout.Out, Slurp("sub/Sheet.BMP"));
-    EXPECT_EQ(Pack({"extract", Path("a.bwa"), "EMPTY.WAV", Path("out.wav")}).ExitCode, 0);
-    EXPECT_TRUE(fs::exists(Path("out.wav")));
-    EXPECT_EQ(fs::file_size(Path("out.wav")), 0u);
-  }
-}
-
-TEST_F(BwaPackCli, ReportsTheReadersMessagesAndBadCommandLines) {
+  Write("zeros.bin", Bytes(5000, 0));
   Write("x.bin", B("payload"));
-  ASSERT_EQ(Pack({"create", Path("a.bwa"), Path("x.bin")}).ExitCode, 0);
-  const PackRun missingID = Pack({"extract", Path("a.bwa"), "y.bin"});
-  EXPECT_EQ(missingID.ExitCode, 1);
-  EXPECT_EQ(missingID.Err, "bwa_pack: アーカイブ内には指定されたID 'y.bin' を持つデータが見つかりません\n");
-  const PackRun notArchive = Pack({"list", Path("x.bin")});
-  EXPECT_EQ(notArchive.ExitCode, 1);
-  EXPECT_EQ(notArchive.Err, "bwa_pack: Brindlewick Archiveの扱えるデータではありません\n");
-  EXPECT_EQ(Pack({"extract", Path("none.bwa"), "x"}).Err, "bwa_pack: cannot open file \"" + Path("none.bwa") + "\"\n");
+  // The second item's data runs 50 bytes past the end of the file.
+  Bytes cut = MakeArchive(0, {{"a.bin", RandomBytes(10)}, {"b.bin", RandomBytes(100)}});
+  cut.resize(cut.size() - 50);
+  Write("cut.bwa", cut);
+  const std::string text(sheet.begin(), sheet.end());
+  const std::string usage = "usage: bwa_pack create ARCHIVE [--compress] FILE...";
+  const std::string a = Path("a.bwa"), c = Path("c.bwa"), r = Path("r.bwa"), d = Path("d.bwa"), x = Path("x.bin");
 
-  // A failed create leaves no archive behind.
-  const PackRun duplicate = Pack({"create", Path("d.bwa"), Path("x.bin"), Path("x.bin")});
-  EXPECT_EQ(duplicate.ExitCode, 1);
-  EXPECT_EQ(duplicate.Err, "bwa_pack: duplicate ID 'x.bin'\n");
-  EXPECT_EQ(Pack({"create", Path("d.bwa"), Path("x.bin"), Path("sub")}).Err, "bwa_pack: \"" + Path("sub") + "\" is not a file\n");
-  EXPECT_FALSE(fs::exists(Path("d.bwa")));
+  const CliRun runs[] = {
+      {{"create", a, Path("sub/Sheet.BMP"), Path("empty.wav")}, 0, "", ""},
+      {{"list", a}, 0, "Sheet.BMP\t792\t3000\t3000\nempty.wav\t3792\t0\t0\n", ""},
+      // Compressed, but the random item as it is in one block of 7 more bytes.
+      {{"create", "--compress", c, Path("sub/Sheet.BMP"), Path("zeros.bin")}, 0, "", ""},
+      {{"list", c}, 0, StartsWith("Sheet.BMP\t792\t3007\t3000\nzeros.bin\t3799\t"), ""},
+      // Nothing gains: the archive is not compressed at all.
+      {{"create", r, "--compress", Path("sub/Sheet.BMP")}, 0, "", ""},
+      {{"list", r}, 0, "Sheet.BMP\t524\t3000\t3000\n", ""},
+      {{"extract", a, "sheet.bmp", "-"}, 0, text, ""},
+      {{"extract", c, "SHEET.BMP"}, 0, text, ""},
+      {{"extract", c, "zeros.bin", Path("zeros.out")}, 0, "", ""},
+      {{"extract", a, "EMPTY.WAV", Path("empty.out")}, 0, "", ""},
 
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"pack"}, {"create", Path("d.bwa")}, {"create", Path("d.bwa"), "--fast", Path("x.bin")}, {"list"}, {"extract", Path("a.bwa")}}) {
-    const PackRun run = Pack(args);
-    EXPECT_EQ(run.ExitCode, 2);
-    EXPECT_NE(run.Err.find("usage: bwa_pack create ARCHIVE [--compress] FILE..."), std::string::npos);
+      {{"list", Path("cut.bwa")}, 1, "",
+       "bwa_pack: the archive \"" + Path("cut.bwa") + "\" is damaged: the data of 'b.bin' (offset 802, 100 bytes) is not all in the file (852 bytes)\n"},
+      {{"extract", a, "y.bin"}, 1, "",
+       "bwa_pack: cannot extract 'y.bin' from \"" + a + "\": アーカイブ内には指定されたID 'y.bin' を持つデータが見つかりません\n"},
+      {{"list", x}, 1, "", "bwa_pack: cannot read the archive \"" + x + "\": Brindlewick Archiveの扱えるデータではありません\n"},
+      {{"extract", Path("none.bwa"), "x"}, 1, "", "bwa_pack: cannot open file \"" + Path("none.bwa") + "\"\n"},
+      {{"create", d, x, x}, 1, "", "bwa_pack: duplicate ID 'x.bin'\n"},
+      {{"create", d, x, Path("sub")}, 1, "", "bwa_pack: \"" + Path("sub") + "\" is not a file\n"},
+      {{"create", d, Path("none.bin")}, 1, "", "bwa_pack: cannot open \"" + Path("none.bin") + "\": No such file or directory\n"},
+      {{"create", Path("missing/d.bwa"), x}, 1, "", "bwa_pack: cannot create \"" + Path("missing/d.bwa") + "\": No such file or directory\n"},
+      {{"extract", a, "sheet.bmp", Path("sub")}, 1, "", "bwa_pack: cannot replace \"" + Path("sub") + "\": Is a directory\n"},
+
+      {{"--help"}, 0, StartsWith(usage), ""},
+      {{"list", a, "-h"}, 0, StartsWith(usage), ""},
+      {{}, 2, "", HasSubstr(usage)},
+      {{"pack"}, 2, "", HasSubstr(usage)},
+      {{"create", d}, 2, "", HasSubstr(usage)},
+      {{"create", d, "--fast", x}, 2, "", HasSubstr(usage)},
+      {{"list"}, 2, "", HasSubstr(usage)},
+      {{"list", a, a}, 2, "", HasSubstr(usage)},
+      {{"list", "--all", a}, 2, "", HasSubstr(usage)},
+      {{"extract", a}, 2, "", HasSubstr(usage)},
+      {{"extract", a, "x.bin", "-", "more"}, 2, "", HasSubstr(usage)},
+      {{"extract", a, "x.bin", "-v"}, 2, "", HasSubstr(usage)},
+  };
+  for (const CliRun& run : runs) {
+    const PackRun got = Pack(run.Args);
+    SCOPED_TRACE(::testing::PrintToString(run.Args));
+    EXPECT_EQ(got.ExitCode, run.ExitCode);
+    EXPECT_THAT(got.Out, run.Out);
+    EXPECT_THAT(got.Err, run.Err);
   }
+  EXPECT_EQ(Slurp("zeros.out"), std::string(5000, '\0'));
+  EXPECT_TRUE(fs::exists(Path("empty.out")));
+  EXPECT_EQ(fs::file_size(Path("empty.out")), 0u);
+  // Failures leave nothing behind: no archive, no temporary file.
+  EXPECT_FALSE(fs::exists(d));
+  for (const auto& entry : fs::recursive_directory_iterator(dir_)) EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 }  // namespace

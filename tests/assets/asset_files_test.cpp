@@ -42,6 +42,15 @@ TEST(AssetFiles, RegeneratedAssetsEqualTheCommittedFiles) {
   EXPECT_EQ(names, kGameFiles);
 }
 
+TEST(AssetFiles, RegeneratedIconsEqualTheCommittedOnes) {
+  const auto icons = assetgen::GenerateIcons();
+  ASSERT_EQ(icons.size(), 4u);
+  for (const auto& icon : icons) {
+    EXPECT_EQ(FirstDifference(icon.bytes, ReadFileBytes(std::string(BRIN_DIST_DIR) + "/icons/" + icon.name)), -1)
+        << icon.name << " differs from its generator; run make_assets --icons on dist/icons and commit the result";
+  }
+}
+
 TEST(AssetFiles, AssetsFolderHoldsOnlyTheGameFilesAndItsNotes) {
   std::set<std::string> present;
   for (const auto& entry : fs::directory_iterator(BRIN_ASSETS_DIR)) present.insert(entry.path().filename().string());

@@ -174,6 +174,28 @@ TEST_F(DisplayTest, DestructionRaisesOnDestroyThenReleasesEverything) {
   EXPECT_FALSE(Logged("DirectDrawの解放に失敗しました"));
 }
 
+// Nothing leaves a destructor: a log that cannot be written is dropped and
+// the handlers' exceptions go to the application, and everything is still
+// released.
+TEST_F(DisplayTest, TeardownGoesOnWithoutItsLogAndPastThrowingHandlers) {
+  TBrin* brin = Start();
+  std::vector<std::string> seen;
+  app->OnException = [&](TObject*, const std::exception& e) { seen.push_back(e.what()); };
+  brin->OnDestroy = [](TObject*) { throw Exception("OnDestroy"); };
+  brin->OnCleanUp = [](TObject*) { throw Exception("OnCleanUp"); };
+  auto sheet = std::make_unique<TBrinSurface>(brin, 32, 32, 0);
+  // A reference kept elsewhere: both releases below are failures to log.
+  IDirectDrawSurface7* kept = sheet->DDSurface;
+  kept->AddRef();
+  DisplayLogChannel().folder = (logDir / "gone").string();
+  sheet.reset();
+  delete app;
+  app = nullptr;
+  EXPECT_THAT(seen, ElementsAre("OnDestroy", "OnCleanUp"));
+  EXPECT_EQ(kept->Release(), 0u);
+  EXPECT_EQ(platform::LiveObjectCount(), baseObjects);
+}
+
 TEST_F(DisplayTest, DesignModeRefusesASecondComponent) {
   TForm designed(nullptr);
   designed.SetDesigning(true);

@@ -87,6 +87,23 @@ TEST_F(DisplayDeathTest, HaltOptionEndsTheProgramAtTheFirstFailedCall) {
   EXPECT_EQ(lines.back(), "Clipperオブジェクトの作成に失敗しました(Error Code(88760BAD))");
 }
 
+// Only attaching the clipper needs the primary: without one the clipper is
+// still made, given the window, and released with the display.
+TEST_F(DisplayTest, WithoutAWindowedPrimaryOnlyTheClippersAttachmentIsSkipped) {
+  TBrin* brin = Start();
+  platform::InjectFault("IDirectDraw7::CreateSurface", kFault);  // the primary
+  platform::InjectFault("IDirectDrawClipper::SetHWnd", kFault, platform::FaultMode::Always);
+  platform::InjectFault("IDirectDrawSurface7::SetClipper", kFault, platform::FaultMode::Always);
+  brin->ChangeToWindow(640, 480);
+  EXPECT_EQ(brin->PrimarySurface->DDSurface, nullptr);
+  EXPECT_EQ(platform::FaultHits("IDirectDrawClipper::SetHWnd"), 1);
+  EXPECT_EQ(platform::FaultHits("IDirectDrawSurface7::SetClipper"), 0);
+  platform::ClearFaults();
+  NewLogLines();
+  brin->ChangeToWindow(640, 480);
+  EXPECT_THAT(NewLogLines(), ::testing::Contains("クリッパーを解放しました"));
+}
+
 TEST_F(DisplayTest, BackBufferWithoutVideoMemoryIsRetriedAtTheDriversDefault) {
   backend.SetVideoMemoryBytes(0);
   TBrin* brin = Start();

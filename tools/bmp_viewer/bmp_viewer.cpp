@@ -7,7 +7,11 @@
 // Alt+Enter switch between window and full screen; in full screen an 8-bit
 // picture is shown at 8 bits with its own palette, others at 32 bits.
 // Escape or closing the window ends it. Loading problems go to brin.debug
-// beside the program, as the library reports them.
+// beside the program, as the library reports them (when that folder can be
+// written), and a picture that cannot be loaded is reported on stderr with
+// the library's reason; the viewer then ends with status 1.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +20,7 @@
 #include <string>
 
 #include "display/brin.h"
+#include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/program.h"
 #include "platform/gdi.h"
@@ -69,6 +74,9 @@ bool ReadPictureInfo(const std::string& path, PictureInfo& info, std::string& er
 std::string gPath;
 PictureInfo gInfo;
 bool gStartFullScreen = false;
+// The log is written only where it can be; the reasons reach stderr anyway.
+bool gLogWritable = true;
+int gExitStatus = 0;
 
 class TViewerForm : public TForm {
  public:
@@ -98,7 +106,7 @@ class TViewerForm : public TForm {
 
     // The form description's part: the component and its stored properties.
     Brin1 = new TBrin(this);
-    Brin1->SetDebugOption({broDebugMessage});
+    Brin1->SetDebugOption(gLogWritable ? TBrinDebugOption{broDebugMessage} : TBrinDebugOption{});
     Brin1->InitializeFullScreen = gStartFullScreen;
     Brin1->InitialBitDepth = gStartFullScreen ? FullScreenDepth() : 0;
     Brin1->OnInit = [this](TObject*, bool needChange) { Brin1Init(needChange); };
@@ -114,6 +122,12 @@ class TViewerForm : public TForm {
     if (needChange) Brin1->ChangeToWindow(kScreenWidth, kScreenHeight);
     picture_ = std::make_unique<TBrinSurface>(Brin1, gInfo.width, gInfo.height, 0);
     picture_->LoadFromFile(gPath);
+    if (!picture_->LoadError.empty()) {
+      std::fprintf(stderr, "bmp_viewer: cannot show %s: %s\n", gPath.c_str(), picture_->LoadError.c_str());
+      gExitStatus = 1;
+      Application->Terminate();
+      return;
+    }
     DisplayChanged();
     ShowCursor(FALSE);
     lastTick_ = GetTickCount();
@@ -213,6 +227,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "bmp_viewer: %s\n", error.c_str());
       return 1;
     }
-    return platform::RunProgram("bmp_viewer", ViewerForm);
+    const std::string logFolder = platform::ExecutableFolder();
+    if (::access(logFolder.c_str(), W_OK) != 0) {
+      gLogWritable = false;
+      std::fprintf(stderr, "bmp_viewer: brin.debug cannot be written in %s; loading problems are reported here\n",
+                   logFolder.c_str());
+    }
+    const int status = platform::RunProgram("bmp_viewer", ViewerForm);
+    return status != 0 ? status : gExitStatus;
   });
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "archive/bwarc.h"
 #include "tools/bwa_pack/bpe_compress.h"
@@ -24,6 +25,40 @@ std::string ToCp932ID(const std::string& id) {
   return cp932;
 }
 
+// The item's bytes as they are, in one block whose pair table leaves every
+// code standing for itself. Empty data needs no block at all.
+std::vector<std::uint8_t> VerbatimBlock(const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> out;
+  if (data.empty()) return out;
+  std::uint8_t left[256];
+  const std::uint8_t right[256] = {};
+  for (int c = 0; c < 256; ++c) left[c] = static_cast<std::uint8_t>(c);
+  WritePairTable(left, right, out);
+  std::uint8_t length[4];
+  PutLE32(length, static_cast<std::uint32_t>(data.size()));
+  out.insert(out.end(), length, length + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+// The stored form of every item when the archive is compressed, or nothing
+// when compression would not make the archive smaller.
+std::vector<std::vector<std::uint8_t>> CompressedForms(const std::vector<TPackItem>& items) {
+  std::vector<std::vector<std::uint8_t>> forms;
+  std::size_t plainBytes = 0;
+  std::size_t storedBytes = 0;
+  for (const TPackItem& item : items) {
+    std::vector<std::uint8_t> packed = CompressBPE(item.Data.data(), item.Data.size());
+    std::vector<std::uint8_t> verbatim = VerbatimBlock(item.Data);
+    if (packed.size() > verbatim.size()) packed = std::move(verbatim);
+    plainBytes += item.Data.size();
+    storedBytes += packed.size();
+    forms.push_back(std::move(packed));
+  }
+  if (storedBytes >= plainBytes) forms.clear();
+  return forms;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> BuildArchive(const std::vector<TPackItem>& items, bool compress) {
@@ -42,9 +77,11 @@ std::vector<std::uint8_t> BuildArchive(const std::vector<TPackItem>& items, bool
     ids.push_back(std::move(id));
   }
 
+  const std::vector<std::vector<std::uint8_t>> packed = compress ? CompressedForms(items) : std::vector<std::vector<std::uint8_t>>{};
+  const bool compressed = !packed.empty();
   const std::size_t tableEnd = static_cast<std::size_t>(brin::kBWAHeaderSize + brin::kBWAEntrySize * static_cast<std::int64_t>(items.size()));
   std::vector<std::uint8_t> out(tableEnd, 0);
-  PutLE32(out.data(), compress ? brin::kBWACompressedFlag : 0);
+  PutLE32(out.data(), compressed ? brin::kBWACompressedFlag : 0);
   std::memcpy(out.data() + 4, brin::kBWAMagic, sizeof brin::kBWAMagic);
   PutLE32(out.data() + 8, static_cast<std::uint32_t>(items.size()));
 
@@ -54,11 +91,11 @@ std::vector<std::uint8_t> BuildArchive(const std::vector<TPackItem>& items, bool
     if (offset > std::numeric_limits<std::uint32_t>::max())
       throw platform::Exception("archive grows past 4 GiB at item '" + item.ID + "'");
     std::size_t stored = item.Data.size();
-    if (compress) {
-      const std::vector<std::uint8_t> packed = CompressBPE(item.Data.data(), item.Data.size());
-      if (packed.size() > kMaxItem) throw platform::Exception("item '" + item.ID + "' compresses to more than 2 GiB");
-      stored = packed.size();
-      out.insert(out.end(), packed.begin(), packed.end());
+    if (compressed) {
+      const std::vector<std::uint8_t>& form = packed[i];
+      if (form.size() > kMaxItem) throw platform::Exception("item '" + item.ID + "' compresses to more than 2 GiB");
+      stored = form.size();
+      out.insert(out.end(), form.begin(), form.end());
     } else {
       out.insert(out.end(), item.Data.begin(), item.Data.end());
     }

@@ -13,7 +13,12 @@ struct TPackItem {
 };
 
 // The whole archive: header, entry table, then each item's data in order.
-// With COMPRESS every item is byte-pair compressed and the header says so.
+// COMPRESS asks for byte-pair compression. The format has one flag for all
+// items, so the header says "compressed" only when that makes the archive
+// smaller; otherwise every item is stored as it is. In a compressed archive
+// an item that compression would make larger is stored as it is inside one
+// block that codes every byte as itself (7 bytes of framing, the least the
+// format allows).
 // Throws platform::Exception for an ID that is empty, too long, not
 // expressible in code page 932 or the same as an earlier one (ignoring
 // letter case, as the reader compares), and for items too big for the format.

@@ -8,13 +8,40 @@
 
 #include "tools/make_assets/assets.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: make_assets [--mockups | --icons] FOLDER\n"
+    "Writes the game's sheets and waves (or, with --mockups, screens composed from the sheets;\n"
+    "with --icons, the program's icon at 32, 64, 128 and 256 pixels) into FOLDER, which must exist.\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "make_assets: %s\n%s", problem.c_str(), kUsage);
+  return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const std::string kind = argc == 3 ? argv[1] : "";
-  if (argc != 2 && kind != "--mockups" && kind != "--icons") {
-    std::fprintf(stderr, "usage: make_assets FOLDER\n       make_assets --mockups FOLDER\n       make_assets --icons FOLDER\n");
-    return 2;
+  std::string kind, folder;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--mockups" || arg == "--icons") {
+      if (!kind.empty()) return Usage("one of --mockups and --icons at a time");
+      kind = arg;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage("unknown option " + arg);
+    } else if (folder.empty()) {
+      folder = arg;
+    } else {
+      return Usage("one folder at a time: " + arg);
+    }
   }
-  const std::string folder = argv[argc - 1];
+  if (folder.empty()) return Usage("no folder named");
   const auto files = kind == "--mockups" ? assetgen::GenerateMockups()
                      : kind == "--icons" ? assetgen::GenerateIcons()
                                          : assetgen::GenerateAssets();

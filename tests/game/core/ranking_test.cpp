@@ -8,7 +8,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/faults.h"
 #include "tests/game/support/game_fixture.h"
 
 namespace {
@@ -37,10 +40,12 @@ std::string DefaultFile() {
   return text;
 }
 
-// 60 lines: line i holds i * 7 - 100, ended by LINEEND.
+// 60 lines: line i holds 100 - i * 7 (each table in the game's order),
+// ended by LINEEND.
+std::int64_t Numbered(std::size_t i) { return 100 - static_cast<std::int64_t>(i) * 7; }
 std::string NumberedFile(const char* lineEnd) {
   std::string text;
-  for (int i = 0; i < 60; ++i) text += std::to_string(i * 7 - 100) + lineEnd;
+  for (std::size_t i = 0; i < 60; ++i) text += std::to_string(Numbered(i)) + lineEnd;
   return text;
 }
 
@@ -86,8 +91,8 @@ TEST_F(RankingTest, StartUpWithoutFileWritesTheDefaultsByteForByte) {
 TEST_F(RankingTest, StartUpReadsAnExistingFileWithoutRewritingIt) {
   WriteBytes("ranking.txt", NumberedFile("\n"));
   game->PrepareRanking();
-  EXPECT_EQ(game->Ranking[0], -100);
-  EXPECT_EQ(game->Ranking[59], 313);
+  EXPECT_EQ(game->Ranking[0], Numbered(0));
+  EXPECT_EQ(game->Ranking[59], Numbered(59));
   EXPECT_EQ(ReadBytes("ranking.txt"), NumberedFile("\n"));
   EXPECT_FALSE(game->RankingDamaged);
 }
@@ -95,13 +100,14 @@ TEST_F(RankingTest, StartUpReadsAnExistingFileWithoutRewritingIt) {
 TEST_F(RankingTest, SaveAndLoadKeepEverySigned64BitValue) {
   game->DefaultRanking();
   game->Ranking[0] = INT64_MAX;
-  game->Ranking[1] = INT64_MIN;
-  game->Ranking[2] = 0;
+  game->Ranking[8] = 0;
+  game->Ranking[9] = INT64_MIN;
   game->Ranking[59] = -42;
   ASSERT_TRUE(game->DataSave());
   std::string expected = DefaultFile();
-  expected.replace(0, std::string("1000000\r\n900000\r\n800000\r\n").size(),
-                   "9223372036854775807\r\n-9223372036854775808\r\n0\r\n");
+  expected.replace(0, std::string("1000000").size(), "9223372036854775807");
+  const std::string ninth = "200000\r\n100000\r\n";
+  expected.replace(expected.find(ninth), ninth.size(), "0\r\n-9223372036854775808\r\n");
   expected.replace(expected.size() - 4, 4, "-42\r\n");
   EXPECT_EQ(ReadBytes("ranking.txt"), expected);
 
@@ -115,7 +121,7 @@ TEST_F(RankingTest, LineFeedsAloneAndAMissingLastLineEndAreAccepted) {
   text.pop_back();
   WriteBytes("ranking.txt", text);
   EXPECT_TRUE(game->DataLoad());
-  EXPECT_EQ(game->Ranking[59], 313);
+  EXPECT_EQ(game->Ranking[59], Numbered(59));
   EXPECT_FALSE(game->RankingDamaged);
 }
 
@@ -125,9 +131,14 @@ TEST_F(RankingTest, DamagedLinesGetDefaultsAndTheRestIsKept) {
     std::string bytes;
     std::size_t badLine;  // 60: none of the 60 is bad, the file is wrong elsewhere
   };
-  auto withLine = [](std::size_t at, const std::string& line) {
+  // Each kept line is one below its default, so kept values and defaults
+  // stay in the game's order line by line.
+  TGame fresh;
+  fresh.DefaultRanking();
+  auto kept = [&](std::size_t i) { return fresh.Ranking[i] - 1; };
+  auto withLine = [&](std::size_t at, const std::string& line) {
     std::string text;
-    for (int i = 0; i < 60; ++i) text += (static_cast<std::size_t>(i) == at ? line : std::to_string(i * 7 - 100)) + "\r\n";
+    for (std::size_t i = 0; i < 60; ++i) text += (i == at ? line : std::to_string(kept(i))) + "\r\n";
     return text;
   };
   const Case cases[] = {
@@ -139,8 +150,8 @@ TEST_F(RankingTest, DamagedLinesGetDefaultsAndTheRestIsKept) {
       {"below 64 bits", withLine(10, "-9223372036854775809"), 10},
       {"overlong", withLine(11, std::string(100, '1')), 11},
       {"stray carriage return", withLine(12, "1\r2"), 12},
-      {"line after the sixtieth", NumberedFile("\r\n") + "5\r\n", 60},
-      {"blank line after the sixtieth", NumberedFile("\r\n") + "\r\n", 60},
+      {"line after the sixtieth", withLine(60, "") + "5\r\n", 60},
+      {"blank line after the sixtieth", withLine(60, "") + "\r\n", 60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -148,11 +159,8 @@ TEST_F(RankingTest, DamagedLinesGetDefaultsAndTheRestIsKept) {
     game->Ranking.fill(7);
     EXPECT_FALSE(game->DataLoad());
     EXPECT_TRUE(game->RankingDamaged);
-    TGame fresh;
-    fresh.DefaultRanking();
     for (std::size_t i = 0; i < 60; ++i) {
-      EXPECT_EQ(game->Ranking[i], i == c.badLine ? fresh.Ranking[i] : static_cast<std::int64_t>(i) * 7 - 100)
-          << "entry " << i;
+      EXPECT_EQ(game->Ranking[i], i == c.badLine ? fresh.Ranking[i] : kept(i)) << "entry " << i;
     }
   }
 }
@@ -189,13 +197,13 @@ TEST_F(RankingTest, SaveOverADamagedFileKeepsItOnceFirst) {
   const std::string damaged = "123\r\nnonsense\r\n";
   WriteBytes("ranking.txt", damaged);
   game->PrepareRanking();
-  EXPECT_EQ(game->Ranking[0], 123);
+  EXPECT_EQ(game->Ranking[9], 123);  // below the defaults of the bad lines
   EXPECT_EQ(ReadBytes("ranking.txt"), damaged);  // start-up leaves it alone
 
   ASSERT_TRUE(game->DataSave());
   EXPECT_EQ(ReadBytes("ranking.txt.bad"), damaged);
   EXPECT_TRUE(game->DataLoad());
-  EXPECT_EQ(game->Ranking[0], 123);
+  EXPECT_EQ(game->Ranking[9], 123);
 
   game->Ranking[0] = 999;
   ASSERT_TRUE(game->DataSave());
@@ -214,6 +222,14 @@ TEST_F(RankingTest, SaveOverADamagedFileKeepsItOnceFirst) {
 TEST_F(RankingTest, FailedSaveReturnsFalseAndLeavesTheOldFile) {
   game->PrepareRanking();
   game->Ranking[0] = 5000000;
+
+  // The new file cannot be made to last, or cannot take the name.
+  for (const char* call : {"fsync", "rename"}) {
+    platform::InjectFault(call, E_FAIL);
+    EXPECT_FALSE(game->DataSave()) << call;
+    EXPECT_EQ(ReadBytes("ranking.txt"), DefaultFile()) << call;
+    EXPECT_FALSE(fs::exists("ranking.txt.tmp")) << call;
+  }
 
   // The new file cannot be written.
   fs::create_directories("ranking.txt.tmp/inside");
@@ -293,17 +309,46 @@ TEST_F(RankingTest, InsertRankingKeepsEachTableInOrder) {
   EXPECT_EQ(game->Ranking, before);
 }
 
-TEST_F(RankingTest, OutOfOrderTablesAreLoadedAsTheyStand) {
-  std::string text;
-  for (int i = 0; i < 60; ++i) text += std::to_string(i) + "\r\n";  // ascending
-  WriteBytes("ranking.txt", text);
-  ASSERT_TRUE(game->DataLoad());
-  EXPECT_EQ(game->Ranking[0], 0);
-  EXPECT_EQ(game->Ranking[9], 9);
-  game->InsertRanking(0, 5);  // greater than rank 0 (0): goes first
-  EXPECT_EQ(game->Ranking[0], 5);
-  EXPECT_EQ(game->Ranking[1], 0);
-  EXPECT_EQ(game->Ranking[9], 8);
+// Whatever the file held, each table is loaded best first, as the game keeps
+// it: valid values and the defaults of bad lines together.
+TEST_F(RankingTest, LoadedTablesAreInTheGamesOrder) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::size_t, std::string>> lines;  // lines of the default file replaced
+    std::size_t table;
+    std::array<std::int64_t, 10> expected;
+  };
+  const Case cases[] = {
+      {"garbage around a valid low value",
+       {{0, "?"}, {1, "?"}, {2, "?"}, {3, "-5"}, {4, "?"}, {5, "?"}, {6, "?"}, {7, "?"}, {8, "?"}, {9, "?"}},
+       0,
+       {1000000, 900000, 800000, 600000, 500000, 400000, 300000, 200000, 100000, -5}},
+      {"a valid best value last", {{18, "x"}, {19, "50000"}}, 1, {50000, 10000, 9000, 8000, 7000, 6000, 5000, 4000, 3000, 2000}},
+      {"a whole table in ascending order",
+       {{50, "1"}, {51, "2"}, {52, "3"}, {53, "4"}, {54, "5"}, {55, "6"}, {56, "7"}, {57, "8"}, {58, "9"}, {59, "10"}},
+       5,
+       {10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+      {"the extremes",
+       {{30, "-9223372036854775808"}, {39, "9223372036854775807"}},
+       3,
+       {INT64_MAX, 900000, 800000, 700000, 600000, 500000, 400000, 300000, 200000, INT64_MIN}},
+  };
+  TGame fresh;
+  fresh.DefaultRanking();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < 60; ++i) lines.push_back(std::to_string(fresh.Ranking[i]));
+    for (const auto& [at, line] : c.lines) lines[at] = line;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    WriteBytes("ranking.txt", text);
+    game->DataLoad();
+    for (std::size_t i = 0; i < 60; ++i) {
+      const bool inTable = i / 10 == c.table;
+      EXPECT_EQ(game->Ranking[i], inTable ? c.expected[i % 10] : fresh.Ranking[i]) << "entry " << i;
+    }
+  }
 }
 
 }  // namespace

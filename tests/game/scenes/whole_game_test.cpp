@@ -75,10 +75,10 @@ class WholeGameTest : public ::testing::Test {
   }
 
   // Start-up as the program does it; the form is shown as Run shows it.
-  void Start() {
+  void Start(TZornackSettings settings = {}) {
     app = new TApplication();
     app->Initialize();
-    app->CreateForm(Form1);
+    app->CreateForm(Form1, std::move(settings));
     form = Form1;
     form->Show();
   }
@@ -277,6 +277,32 @@ TEST_F(WholeGameTest, MenuClicksAndExplosionsAreHeard) {
   const std::size_t beforeExplosion = backend.CapturedAudio().size();
   backend.PullAudio(2048);
   EXPECT_GT(heard(beforeExplosion), 100);
+}
+
+// Sounds that cannot be loaded and a ranking that cannot be saved are told to
+// the player, and the game plays on.
+TEST_F(WholeGameTest, FilesThatFailAreWarningsAndTheGamePlaysOn) {
+  const fs::path data = dir / "data";
+  fs::create_directories(data);
+  for (const char* name : {"cg1.bmp", "cg2.bmp", "cg3.bmp", "bom02.wav", "bom04.wav", "click06.wav"}) {
+    fs::copy_file(exeDir / name, data / name);
+  }
+  std::ofstream(data / "click05.wav", std::ios::binary) << "RIFF";  // cut short
+  std::vector<std::string> warnings;
+  Start({data.string() + "/", [&](const std::string& line) { warnings.push_back(line); }});
+  const std::string from = " could not be loaded from " + data.string() + "/ (";
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[0].rfind("the sound bom03.wav" + from + data.string() + "/bom03.wavが、見つかりません)", 0), 0u)
+      << warnings[0];
+  EXPECT_EQ(warnings[1].rfind("the sound click05.wav" + from, 0), 0u) << warnings[1];
+  Press(VK_DOWN, DIK_DOWN);  // the silent menu sound
+  EXPECT_EQ(form->BrinSound1->Channels(12)->Buffer, nullptr);
+  EXPECT_EQ(Game().Scene, kSceneTitle);
+
+  fs::remove_all(dir);  // the current folder: nowhere to save
+  Quit();
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_EQ(warnings[2].rfind("the ranking could not be saved in ", 0), 0u) << warnings[2];
 }
 
 // The results of a game reach the file when the game ends, before the

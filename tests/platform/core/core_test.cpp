@@ -2,7 +2,9 @@
 // conversion, text files and the emulated screen's mode.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/backend/headless/headless_backend.h"
@@ -98,6 +100,43 @@ TEST(FileStream, ReadsAFileAndRefusesWrites) {
   EXPECT_THROW(FileStream("/nonexistent/file"), EInOutError);
   EXPECT_EQ(ReadTextLines(path.string()), (std::vector<std::string>{"one", "two"}));
   std::filesystem::remove(path);
+}
+
+TEST(ReplaceFileAtomically, LeavesTheNewFileOrTheOldOneAndNothingBeside) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "brin_replace_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string path = (dir / "data.txt").string();
+  auto read = [](const fs::path& p) { return ReadTextLines(p.string()); };
+  WriteTextLines(path, {"old"});
+  // A link planted under the temporary name is removed, not followed.
+  WriteTextLines((dir / "elsewhere").string(), {"keep"});
+  fs::create_symlink(dir / "elsewhere", path + ".tmp");
+  ReplaceFileAtomically(path, "new\r\n", 5);
+  EXPECT_EQ(read(path), std::vector<std::string>{"new"});
+  EXPECT_EQ(read(dir / "elsewhere"), std::vector<std::string>{"keep"});
+
+  struct Case {
+    const char* call;
+    const char* message;  // before the file's name
+  };
+  for (const Case& c : {Case{"write", "cannot write"}, Case{"fsync", "cannot write"}, Case{"rename", "cannot replace"}}) {
+    SCOPED_TRACE(c.call);
+    InjectFault(c.call, E_FAIL);
+    try {
+      ReplaceFileAtomically(path, "newer\r\n", 7);
+      ADD_FAILURE() << "no failure reported";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string(c.message) + " \"" + path + "\": " + std::strerror(EIO));
+    }
+    EXPECT_EQ(read(path), std::vector<std::string>{"new"});
+    EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".tmp")));
+  }
+  const std::string lost = (dir / "missing" / "data.txt").string();
+  EXPECT_THROW(ReplaceFileAtomically(lost, "x", 1), EInOutError);
+  ClearFaults();
+  fs::remove_all(dir);
 }
 
 TEST(TextConversion, Cp932RoundTripOfJapaneseText) {

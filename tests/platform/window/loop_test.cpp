@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/vk.h"
 #include "platform/window.h"
@@ -165,6 +167,68 @@ TEST_F(WindowTest, ExceptionInAHandlerIsShownAndTheLoopGoesOn) {
   app.RunFor(1);
   EXPECT_EQ(seen, "second");
   EXPECT_EQ(backend.MessageBoxes().size(), 1u);
+}
+
+// A component whose Loaded throws, on a form whose every event throws,
+// named after the event.
+class TThrowingComponent : public TComponent {
+ public:
+  using TComponent::TComponent;
+  void Loaded() override {
+    TComponent::Loaded();
+    throw Exception("Loaded");
+  }
+};
+
+class TThrowingForm : public TTestForm {
+ public:
+  explicit TThrowingForm(TComponent* owner) : TTestForm(owner) {
+    OnCreate = [](TObject*) { throw Exception("OnCreate"); };
+    OnDestroy = [](TObject*) { throw Exception("OnDestroy"); };
+    OnPaint = [](TObject*) { throw Exception("OnPaint"); };
+    OnKeyDown = [](TObject*, WORD&, TShiftState) { throw Exception("OnKeyDown"); };
+    W1->OnClick = [](TObject*) { throw std::runtime_error("OnClick"); };
+    new TThrowingComponent(this);
+  }
+};
+
+TEST_F(WindowTest, AnExceptionFromAnyEventGoesToTheApplicationAndTheFrameworkCarriesOn) {
+  std::vector<std::string> seen;
+  app.OnException = [&](TObject*, const std::exception& e) { seen.push_back(e.what()); };
+  TThrowingForm* thrower = nullptr;
+  app.CreateForm(thrower);
+  EXPECT_THAT(seen, ElementsAre("Loaded", "OnCreate"));
+  EXPECT_EQ(app.MainForm(), thrower);
+  EXPECT_TRUE(thrower->HandleAllocated());
+
+  // A subclassing procedure in front of the form's own.
+  const HWND window = thrower->Handle();
+  WNDPROC previous = nullptr;
+  const WNDPROC thunk = MakeObjectInstance([&](TMessage& m) {
+    if (m.Msg == WM_USER) throw Exception("subclass");
+    m.Result = CallWindowProcA(previous, window, m.Msg, m.WParam, m.LParam);
+  });
+  previous = reinterpret_cast<WNDPROC>(SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(thunk)));
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    const char* raised;
+  } sent[] = {{WM_PAINT, 0, "OnPaint"},
+              {WM_KEYDOWN, VK_SPACE, "OnKeyDown"},
+              {WM_COMMAND, thrower->W1->Command(), "OnClick"},
+              {WM_USER, 0, "subclass"}};
+  for (const auto& m : sent) {
+    seen.clear();
+    SendMessageA(window, m.message, m.wParam, 0);
+    EXPECT_THAT(seen, ElementsAre(m.raised));
+  }
+
+  seen.clear();
+  SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  FreeObjectInstance(thunk);
+  delete thrower;
+  EXPECT_THAT(seen, ElementsAre("OnDestroy"));
+  EXPECT_EQ(app.MainForm(), nullptr);
 }
 
 TEST_F(WindowTest, OnlyOneApplicationAtATimeAndExeNameIsThisProgram) {
