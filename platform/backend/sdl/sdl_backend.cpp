@@ -310,7 +310,7 @@ bool SdlBackend::GetJoystickInfo(std::int32_t index, JoystickInfo& info) const {
   return true;
 }
 
-void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) {
+void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) noexcept {
   auto* backend = static_cast<SdlBackend*>(self);
   // Two bytes a sample; the source fills whole frames of every channel.
   const std::uint32_t channels = backend->audioChannels_;
