@@ -51,9 +51,17 @@
 //   rectangle. Constant alpha needs colour channels: 8-bit surfaces refuse it
 //   with DDERR_UNSUPPORTED. Blt, BltFast, Flip and Lock never allocate; Flip
 //   does not wait for the vertical blank (WaitForVerticalBlank does).
-// * Surfaces are at most 16384 pixels a side and 256 MiB; a flip chain has at
-//   most 8 back buffers. Overlays, mipmaps, client memory, destination keys
-//   and non-local video memory are refused with their documented codes.
+// * Surfaces are at most 16384 pixels a side and 256 MiB (larger ones are
+//   DDERR_OUTOFMEMORY); a flip chain has at most 8 back buffers. Overlays,
+//   mipmaps, client memory, destination keys and non-local video memory are
+//   refused with their documented codes.
+// * Result codes are those each call documents. A refusal its list has no
+//   code for uses the nearest listed one: aggregation and features with no
+//   code of their own are DDERR_INVALIDPARAMS (DDERR_INVALIDCAPS for caps),
+//   a source key the source lacks is DDERR_INVALIDPARAMS, destination keys
+//   and stereo are DDERR_UNSUPPORTED, GetDC on a locked surface is
+//   DDERR_GENERIC, and an object whose back end is gone is
+//   DDERR_INVALIDOBJECT.
 // * Only surfaces, clippers and palettes made here may be passed to these
 //   calls; foreign implementations of the interfaces are not recognised.
 #pragma once

@@ -41,22 +41,29 @@
 //   (platform::FocusLossCount()): the next read reports DIERR_INPUTLOST once,
 //   later ones DIERR_NOTACQUIRED until Acquire. Only one instance of a device
 //   can be acquired exclusively at a time (DIERR_OTHERAPPHASPRIO). Exclusive
-//   background access to the keyboard or the mouse is refused
-//   (DIERR_UNSUPPORTED). An unplugged joystick is lost the same way and then
-//   refuses Acquire with DIERR_UNPLUGGED.
+//   background access to the keyboard or the mouse is refused, as is a new
+//   cooperative level while acquired (DIERR_INVALIDPARAM, which DirectInput
+//   documents also for "not in a state that permits the call"). An unplugged
+//   joystick is lost the same way and then refuses Acquire
+//   (DIERR_INVALIDPARAM).
+// * Result codes are those each call documents; a refusal its list has no
+//   code for uses the nearest one listed (aggregation is refused with
+//   DIERR_INVALIDPARAM, output sent to a device is more than it takes:
+//   DIERR_REPORTFULL).
 // * Buffered data (GetDeviceData) is kept once DIPROP_BUFFERSIZE is set: one
 //   item per changed object of each event while the device is acquired; a
 //   full buffer drops the newest items and the next read says
 //   DI_BUFFEROVERFLOW. Acquire empties the buffer.
 // * Nothing here needs polling: Poll answers DI_NOEFFECT on an acquired
-//   device. No back end plays force-feedback effects: CreateEffect,
-//   GetForceFeedbackState, SendForceFeedbackCommand and Escape answer
-//   DIERR_UNSUPPORTED, EnumEffects lists nothing. There is no control panel
+//   device. No back end plays force-feedback effects: EnumEffects lists
+//   nothing, so CreateEffect and GetEffectInfo find no effect
+//   (DIERR_DEVICENOTREG); GetForceFeedbackState, SendForceFeedbackCommand and
+//   Escape answer DIERR_UNSUPPORTED. There is no control panel
 //   (RunControlPanel: DIERR_UNSUPPORTED) and no event object a device could
 //   signal (SetEventNotification accepts only null).
 // * GetDeviceState, GetDeviceData and Poll never allocate.
 // * Objects made before platform::Install installed another back end answer
-//   DIERR_NOTINITIALIZED.
+//   DIERR_NOTINITIALIZED (Unacquire: DI_NOEFFECT, its only other answer).
 #pragma once
 
 #include "platform/dinput/dinput_keys.h"

@@ -25,8 +25,13 @@
 //   is silence), summed and clipped to 16 bits. A positive pan turns the left
 //   side down, a negative one the right. Play positions move with the audio
 //   mixed; a buffer played once stops at its end with its position back at 0.
-//   Mixing allocates nothing and takes one lock that every call also takes, so
-//   the back end may pull from another thread.
+//   Mixing allocates nothing and is safe on a thread of the back end's own:
+//   it holds the lock every call takes only to copy out what it needs and to
+//   put the new play positions back, and mixes in between. The memory Lock
+//   hands out is the writer's: what Unlock is given becomes audible at
+//   Unlock (as with a buffer whose data is transferred on Unlock), so the
+//   mixer never reads memory a caller may still be writing. The mixer never
+//   throws: a failure inside it gives silence.
 // * The primary buffer stands for the output. Its format (22050 Hz, 8-bit
 //   stereo until SetFormat at DSSCL_PRIORITY or above) is kept and reported;
 //   the output keeps the device's format. Its volume and pan, with
@@ -45,15 +50,30 @@
 //   between) and a pan from where the source lies across the listener's
 //   right-hand side. Velocities and the Doppler factor are kept but change
 //   no pitch; DS3DMODE_DISABLE plays the buffer as it is.
+// * Voices. Every buffer plays in software. A DSBCAPS_LOCDEFER buffer is
+//   placed when played: DSBPLAY_LOCSOFTWARE or no location flag plays it in
+//   software, and while it plays GetStatus reports DSBSTATUS_LOCSOFTWARE;
+//   DSBPLAY_LOCHARDWARE fails with DSERR_INVALIDCALL (no hardware voices
+//   exist, so no voice-management flag can free one). DSBSTATUS_LOCHARDWARE
+//   and DSBSTATUS_TERMINATED are never reported.
+// * Notifications. Buffers made with DSBCAPS_CTRLPOSITIONNOTIFY give
+//   IDirectSoundNotify. SetNotificationPositions takes event handles made by
+//   CreateEventA (platform/events.h) at byte offsets inside the buffer, and
+//   DSBPN_OFFSETSTOP as the last item; it refuses a playing buffer
+//   (DSERR_INVALIDPARAM). An offset's event is signalled when mixing moves the
+//   play cursor onto or past it; DSBPN_OFFSETSTOP's when Stop stops a playing
+//   buffer or a buffer played once reaches its end. Events are signalled from
+//   the thread that mixes. DSBCAPS_CTRLFX is refused (DSERR_CONTROLUNAVAIL):
+//   no effects exist.
 // * Focus does not mute anything: every buffer stays audible whatever window
 //   is active, as DSBCAPS_GLOBALFOCUS asks (the back end gives no safe way to
 //   follow the focus from the thread that mixes). The focus flags are kept and
 //   reported.
 // * Reference counts. Every object starts at 1. A buffer holds a reference on
 //   its DirectSound object, so the object's final Release returns 0 only once
-//   its buffers are gone. A 3D interface has a count of its own and holds its
-//   buffer while it lives; QueryInterface for it returns the same interface
-//   each time it is alive.
+//   its buffers are gone. A 3D or notification interface has a count of its
+//   own and holds its buffer while it lives; QueryInterface for it returns the
+//   same interface each time it is alive.
 // * Only buffers made here may be passed to these calls.
 #pragma once
 
@@ -92,6 +112,10 @@ struct IDirectSound : IUnknown {
   virtual HRESULT GetSpeakerConfig(LPDWORD pdwSpeakerConfig) = 0;
   virtual HRESULT SetSpeakerConfig(DWORD dwSpeakerConfig) = 0;
   virtual HRESULT Initialize(LPCGUID pcGuidDevice) = 0;
+};
+
+struct IDirectSoundNotify : IUnknown {
+  virtual HRESULT SetNotificationPositions(DWORD dwPositionNotifies, LPCDSBPOSITIONNOTIFY pcPositionNotifies) = 0;
 };
 
 struct IDirectSound3DListener : IUnknown {

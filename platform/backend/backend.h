@@ -177,10 +177,11 @@ struct JoystickInfo {
 
 // Pulled by the back end whenever it needs audio: fills FRAMES frames of
 // interleaved signed 16-bit samples at the opened rate and channel count.
+// Called on the back end's audio thread, so it must not throw.
 class AudioSource {
  public:
   virtual ~AudioSource() = default;
-  virtual void Mix(std::int16_t* out, std::uint32_t frames) = 0;
+  virtual void Mix(std::int16_t* out, std::uint32_t frames) noexcept = 0;
 };
 
 struct AudioFormat {

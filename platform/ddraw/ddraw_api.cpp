@@ -24,10 +24,12 @@ constexpr char kPrimaryName[] = "display";
 HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpContext) {
   if (const HRESULT fault = platform::TakeFault("DirectDrawEnumerateA")) return fault;
   if (!lpCallback) return DDERR_INVALIDPARAMS;
-  if (!platform::HasBackend()) return DDERR_NODIRECTDRAWHW;
   // The callback gets writable copies (the signature says LPSTR) and may do
   // anything meanwhile, even change the back end's list, so walk a copy.
-  const std::vector<platform::DriverInfo> drivers = platform::CurrentBackend().ExtraDrivers();
+  // Without a back end only the primary display is listed (and creating it
+  // fails with DDERR_NODIRECTDRAWHW).
+  std::vector<platform::DriverInfo> drivers;
+  if (platform::HasBackend()) drivers = platform::CurrentBackend().ExtraDrivers();
   std::string description = kPrimaryDescription;
   std::string name = kPrimaryName;
   if (!lpCallback(nullptr, description.data(), name.data(), lpContext)) return DD_OK;
@@ -43,8 +45,8 @@ HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpConte
 HRESULT WINAPI DirectDrawCreateEx(GUID FAR* lpGUID, LPVOID* lplpDD, REFIID iid, IUnknown FAR* pUnkOuter) {
   if (lplpDD) *lplpDD = nullptr;
   if (const HRESULT fault = platform::TakeFault("DirectDrawCreateEx")) return fault;
-  if (!lplpDD || !(iid == IID_IDirectDraw7)) return DDERR_INVALIDPARAMS;
-  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+  // Aggregation is refused with the one parameter error documented.
+  if (!lplpDD || !(iid == IID_IDirectDraw7) || pUnkOuter) return DDERR_INVALIDPARAMS;
   if (!platform::HasBackend()) return DDERR_NODIRECTDRAWHW;
   platform::Backend& backend = platform::CurrentBackend();
 
@@ -75,8 +77,7 @@ HRESULT WINAPI DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER FAR* l
                                        IUnknown FAR* pUnkOuter) {
   if (lplpDDClipper) *lplpDDClipper = nullptr;
   if (const HRESULT fault = platform::TakeFault("DirectDrawCreateClipper")) return fault;
-  if (!lplpDDClipper || dwFlags != 0) return DDERR_INVALIDPARAMS;
-  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+  if (!lplpDDClipper || dwFlags != 0 || pUnkOuter) return DDERR_INVALIDPARAMS;
   auto* clipper = new (std::nothrow) platform::ddraw::Clipper(nullptr);
   if (!clipper) return DDERR_OUTOFMEMORY;
   *lplpDDClipper = clipper;

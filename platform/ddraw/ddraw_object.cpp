@@ -91,9 +91,11 @@ HRESULT DirectDraw::SetCooperativeLevel(HWND hWnd, DWORD dwFlags) {
   constexpr DWORD kKnown = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL |
                            DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_SETFOCUSWINDOW | DDSCL_SETDEVICEWINDOW |
                            DDSCL_CREATEDEVICEWINDOW | DDSCL_MULTITHREADED | DDSCL_FPUSETUP | DDSCL_FPUPRESERVE;
-  if (dwFlags & ~kKnown) return DDERR_INVALIDPARAMS;
-  // Multi-monitor device windows need more than one adapter.
-  if (dwFlags & (DDSCL_SETFOCUSWINDOW | DDSCL_SETDEVICEWINDOW | DDSCL_CREATEDEVICEWINDOW)) return DDERR_UNSUPPORTED;
+  // Multi-monitor device windows need more than one adapter: with one, the
+  // flags are refused as parameters (the documented results offer nothing
+  // closer).
+  if (dwFlags & ~kKnown || (dwFlags & (DDSCL_SETFOCUSWINDOW | DDSCL_SETDEVICEWINDOW | DDSCL_CREATEDEVICEWINDOW)))
+    return DDERR_INVALIDPARAMS;
   const bool exclusive = (dwFlags & DDSCL_EXCLUSIVE) != 0;
   const bool fullScreen = (dwFlags & DDSCL_FULLSCREEN) != 0;
   const bool normal = (dwFlags & DDSCL_NORMAL) != 0;
@@ -124,7 +126,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, D
   if (const HRESULT fault = TakeFault("IDirectDraw7::SetDisplayMode")) return fault;
   if (dwFlags & ~DDSDM_STANDARDVGAMODE) return DDERR_INVALIDPARAMS;
   if (!IsExclusiveOwner()) return DDERR_NOEXCLUSIVEMODE;
-  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
+  if (!HasBackend()) return DDERR_INVALIDOBJECT;  // the device is gone
   const DisplayMode* chosen = nullptr;
   for (const DisplayMode& mode : CurrentBackend().DisplayModes()) {
     if (mode.width == dwWidth && mode.height == dwHeight && mode.bitsPerPixel == dwBPP &&
@@ -153,7 +155,7 @@ HRESULT DirectDraw::EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC2 lpDDSurface
   if (const HRESULT fault = TakeFault("IDirectDraw7::EnumDisplayModes")) return fault;
   if (!lpEnumModesCallback || (dwFlags & ~(DDEDM_REFRESHRATES | DDEDM_STANDARDVGAMODES))) return DDERR_INVALIDPARAMS;
   if (lpDDSurfaceDesc2 && lpDDSurfaceDesc2->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
+  if (!HasBackend()) return DDERR_INVALIDOBJECT;  // the device is gone
   // The callback may change the back end's list; walk a copy.
   const std::vector<DisplayMode> modes = CurrentBackend().DisplayModes();
   for (const DisplayMode& mode : modes) {
@@ -210,7 +212,8 @@ HRESULT DirectDraw::FlipToGDISurface() {
   if (const HRESULT fault = TakeFault("IDirectDraw7::FlipToGDISurface")) return fault;
   // Outside exclusive mode GDI's surface, the desktop, is what is shown.
   if (IsExclusiveOwner() && primary_ && primary_->GetRole() == Surface::Role::Front) {
-    if (primary_->Lost()) return DDERR_SURFACELOST;
+    // A lost primary has no GDI memory to show until it is restored.
+    if (primary_->Lost()) return DDERR_NOTFOUND;
     primary_->ShowGdiMemory();
   }
   return DD_OK;
@@ -338,7 +341,7 @@ HRESULT DirectDraw::WaitForVerticalBlank(DWORD dwFlags, HANDLE) {
   if (const HRESULT fault = TakeFault("IDirectDraw7::WaitForVerticalBlank")) return fault;
   if (dwFlags == DDWAITVB_BLOCKBEGINEVENT) return DDERR_UNSUPPORTED;
   if (dwFlags != DDWAITVB_BLOCKBEGIN && dwFlags != DDWAITVB_BLOCKEND) return DDERR_INVALIDPARAMS;
-  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
+  if (!HasBackend()) return DDERR_INVALIDOBJECT;  // the device is gone
   Backend& backend = CurrentBackend();
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = backend.NowMicroseconds();
@@ -357,7 +360,7 @@ HRESULT DirectDraw::GetVerticalBlankStatus(LPBOOL lpbIsInVB) {
   if (lpbIsInVB) *lpbIsInVB = FALSE;
   if (const HRESULT fault = TakeFault("IDirectDraw7::GetVerticalBlankStatus")) return fault;
   if (!lpbIsInVB) return DDERR_INVALIDPARAMS;
-  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
+  if (!HasBackend()) return DDERR_INVALIDOBJECT;  // the device is gone
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = CurrentBackend().NowMicroseconds();
   const std::uint64_t start = BlankStart(now * hz / kMicrosPerSecond, hz);
@@ -369,7 +372,7 @@ HRESULT DirectDraw::GetScanLine(LPDWORD lpdwScanLine) {
   if (lpdwScanLine) *lpdwScanLine = 0;
   if (const HRESULT fault = TakeFault("IDirectDraw7::GetScanLine")) return fault;
   if (!lpdwScanLine) return DDERR_INVALIDPARAMS;
-  if (!HasBackend()) return DDERR_NODIRECTDRAWHW;
+  if (!HasBackend()) return DDERR_INVALIDOBJECT;  // the device is gone
   const std::uint32_t hz = RefreshHz();
   const std::uint64_t now = CurrentBackend().NowMicroseconds();
   const std::uint64_t start = BlankStart(now * hz / kMicrosPerSecond, hz);
@@ -394,16 +397,18 @@ HRESULT DirectDraw::Initialize(GUID*) {
   return DDERR_ALREADYINITIALIZED;
 }
 
-HRESULT DirectDraw::StartModeTest(LPSIZE, DWORD, DWORD) {
+HRESULT DirectDraw::StartModeTest(LPSIZE, DWORD, DWORD dwFlags) {
   if (const HRESULT fault = TakeFault("IDirectDraw7::StartModeTest")) return fault;
-  // The emulated monitor shows every listed mode: there is nothing to test.
-  return DDERR_NODRIVERSUPPORT;
+  if (dwFlags & ~DDSMT_ISTESTREQUIRED) return DDERR_INVALIDPARAMS;
+  // The emulated monitor shows every listed mode: there is nothing to test,
+  // as with a monitor that reports no timings.
+  return (dwFlags & DDSMT_ISTESTREQUIRED) ? DDERR_NODRIVERSUPPORT : DDERR_TESTFINISHED;
 }
 
 HRESULT DirectDraw::EvaluateMode(DWORD, DWORD* pSecondsUntilTimeout) {
   if (pSecondsUntilTimeout) *pSecondsUntilTimeout = 0;
   if (const HRESULT fault = TakeFault("IDirectDraw7::EvaluateMode")) return fault;
-  return DDERR_NODRIVERSUPPORT;
+  return DDERR_TESTFINISHED;  // no test is ever running
 }
 
 }  // namespace platform::ddraw

@@ -31,8 +31,7 @@ bool Matches(Surface* surface, const DDSURFACEDESC2& want) {
 HRESULT DirectDraw::CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) {
   if (lplpDDClipper) *lplpDDClipper = nullptr;
   if (const HRESULT fault = TakeFault("IDirectDraw7::CreateClipper")) return fault;
-  if (!lplpDDClipper || dwFlags != 0) return DDERR_INVALIDPARAMS;
-  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+  if (!lplpDDClipper || dwFlags != 0 || pUnkOuter) return DDERR_INVALIDPARAMS;
   auto* clipper = new (std::nothrow) Clipper(this);
   if (!clipper) return DDERR_OUTOFMEMORY;
   *lplpDDClipper = clipper;
@@ -43,8 +42,7 @@ HRESULT DirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpDDColorArray, 
                                   IUnknown* pUnkOuter) {
   if (lplpDDPalette) *lplpDDPalette = nullptr;
   if (const HRESULT fault = TakeFault("IDirectDraw7::CreatePalette")) return fault;
-  if (!lplpDDPalette || !lpDDColorArray) return DDERR_INVALIDPARAMS;
-  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+  if (!lplpDDPalette || !lpDDColorArray || pUnkOuter) return DDERR_INVALIDPARAMS;
   Palette* palette = nullptr;
   const HRESULT hr = Palette::Create(this, dwFlags, lpDDColorArray, &palette);
   if (hr != DD_OK) return hr;
@@ -56,9 +54,8 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2, LPDIRECTDRA
                                   IUnknown* pUnkOuter) {
   if (lplpDDSurface) *lplpDDSurface = nullptr;
   if (const HRESULT fault = TakeFault("IDirectDraw7::CreateSurface")) return fault;
-  if (!lplpDDSurface || !lpDDSurfaceDesc2 || lpDDSurfaceDesc2->dwSize != sizeof(DDSURFACEDESC2))
+  if (!lplpDDSurface || !lpDDSurfaceDesc2 || lpDDSurfaceDesc2->dwSize != sizeof(DDSURFACEDESC2) || pUnkOuter)
     return DDERR_INVALIDPARAMS;
-  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (!CooperativeLevelSet()) return DDERR_NOCOOPERATIVELEVELSET;
   Surface* surface = nullptr;
   const HRESULT hr = Surface::Create(this, *lpDDSurfaceDesc2, &surface);
@@ -84,8 +81,21 @@ HRESULT DirectDraw::EnumSurfaces(DWORD dwFlags, LPDDSURFACEDESC2 lpDDSD2, LPVOID
                                  LPDDENUMSURFACESCALLBACK7 lpEnumSurfacesCallback) {
   if (const HRESULT fault = TakeFault("IDirectDraw7::EnumSurfaces")) return fault;
   if (!lpEnumSurfacesCallback) return DDERR_INVALIDPARAMS;
-  // Only existing surfaces can be listed; what could be made is not.
-  if (dwFlags & DDENUMSURFACES_CANBECREATED) return DDERR_UNSUPPORTED;
+  if (dwFlags & DDENUMSURFACES_CANBECREATED) {
+    if (dwFlags != (DDENUMSURFACES_CANBECREATED | DDENUMSURFACES_MATCH) || !lpDDSD2 ||
+        lpDDSD2->dwSize != sizeof(DDSURFACEDESC2))
+      return DDERR_INVALIDPARAMS;
+    // The surface is made for the callback, which owns the reference it is
+    // handed; a description that cannot be made lists nothing.
+    Surface* made = nullptr;
+    if (CooperativeLevelSet() && Surface::Create(this, *lpDDSD2, &made) == DD_OK) {
+      DDSURFACEDESC2 desc{};
+      desc.dwSize = sizeof(desc);
+      made->Describe(&desc);
+      lpEnumSurfacesCallback(made, &desc, lpContext);
+    }
+    return DD_OK;
+  }
   const DWORD which = dwFlags & (DDENUMSURFACES_ALL | DDENUMSURFACES_MATCH | DDENUMSURFACES_NOMATCH);
   if (!(dwFlags & DDENUMSURFACES_DOESEXIST) || (dwFlags & ~(which | DDENUMSURFACES_DOESEXIST)) ||
       (which != DDENUMSURFACES_ALL && which != DDENUMSURFACES_MATCH && which != DDENUMSURFACES_NOMATCH))

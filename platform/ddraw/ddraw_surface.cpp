@@ -169,8 +169,10 @@ HRESULT Surface::GetDC(HDC* lphDC) {
   if (!lphDC) return DDERR_INVALIDPARAMS;
   if (dc_) return DDERR_DCALREADYCREATED;
   if (Lost()) return DDERR_SURFACELOST;
-  if (locked_) return DDERR_SURFACEBUSY;
-  if (format_.ZBuffer()) return DDERR_CANTCREATEDC;
+  // GetDC's documented failures have no "busy" or "cannot create": a locked
+  // surface is a generic failure, a depth buffer a surface of the wrong type.
+  if (locked_) return DDERR_GENERIC;
+  if (format_.ZBuffer()) return DDERR_INVALIDSURFACETYPE;
   PixelView view;
   view.bits = block_->Bits();
   view.pitch = block_->Pitch();
@@ -185,7 +187,7 @@ HRESULT Surface::GetDC(HDC* lphDC) {
     view.palette = dcPalette_.data();
   }
   HDC dc = gdi::CreateSurfaceDC(view);
-  if (!dc) return DDERR_CANTCREATEDC;
+  if (!dc) return DDERR_GENERIC;
   dc_ = dc;
   *lphDC = dc;
   return DD_OK;
@@ -193,8 +195,7 @@ HRESULT Surface::GetDC(HDC* lphDC) {
 
 HRESULT Surface::ReleaseDC(HDC hDC) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::ReleaseDC")) return fault;
-  if (!dc_) return DDERR_NODC;
-  if (hDC != dc_) return DDERR_INVALIDPARAMS;
+  if (!dc_ || hDC != dc_) return DDERR_INVALIDPARAMS;
   gdi::DeleteSurfaceDC(dc_);
   dc_ = nullptr;
   AfterDraw(Bounds());
@@ -218,7 +219,7 @@ HRESULT Surface::SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) {
                                                     kind != DDCKEY_SRCBLT && kind != DDCKEY_SRCOVERLAY))
     return DDERR_INVALIDPARAMS;
   if (kind == DDCKEY_DESTOVERLAY || kind == DDCKEY_SRCOVERLAY) return DDERR_NOOVERLAYHW;
-  if (kind == DDCKEY_DESTBLT) return DDERR_NOCOLORKEYHW;
+  if (kind == DDCKEY_DESTBLT) return DDERR_UNSUPPORTED;  // blits honour source keys only
   if (Lost()) return DDERR_SURFACELOST;
   if (!lpDDColorKey) {
     hasSrcKey_ = false;
@@ -270,7 +271,7 @@ HRESULT Surface::GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) {
 HRESULT Surface::SetPalette(LPDIRECTDRAWPALETTE lpDDPalette) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::SetPalette")) return fault;
   auto* palette = static_cast<Palette*>(lpDDPalette);
-  if (palette && !format_.Palettised()) return DDERR_NOTPALETTIZED;
+  if (palette && !format_.Palettised()) return DDERR_INVALIDPIXELFORMAT;
   if (palette && palette->Count() != 256) return DDERR_INVALIDPIXELFORMAT;
   if (Lost()) return DDERR_SURFACELOST;
   if (palette) palette->AddRef();

@@ -105,7 +105,7 @@ HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPR
   if (dwFlags & (DDBLT_ALPHADEST | DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHADESTNEG | DDBLT_ALPHADESTSURFACEOVERRIDE |
                  DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRC | DDBLT_ALPHASRCSURFACEOVERRIDE))
     return DDERR_NOALPHAHW;
-  if (dwFlags & (DDBLT_KEYDEST | DDBLT_KEYDESTOVERRIDE)) return DDERR_NOCOLORKEYHW;
+  if (dwFlags & (DDBLT_KEYDEST | DDBLT_KEYDESTOVERRIDE)) return DDERR_UNSUPPORTED;
   if (dwFlags & DDBLT_ROTATIONANGLE) return DDERR_NOROTATIONHW;
   if (dwFlags & (DDBLT_ZBUFFER | DDBLT_ZBUFFERDESTCONSTOVERRIDE | DDBLT_ZBUFFERDESTOVERRIDE |
                  DDBLT_ZBUFFERSRCCONSTOVERRIDE | DDBLT_ZBUFFERSRCOVERRIDE))
@@ -150,7 +150,7 @@ HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPR
     if (Empty(plan.srcRect) || !Inside(plan.srcRect, src->Bounds())) return DDERR_INVALIDRECT;
     if ((dwFlags & DDBLT_KEYSRC) && (dwFlags & DDBLT_KEYSRCOVERRIDE)) return DDERR_INVALIDPARAMS;
     if (dwFlags & DDBLT_KEYSRC) {
-      if (!src->hasSrcKey_) return DDERR_NOCOLORKEY;
+      if (!src->hasSrcKey_) return DDERR_INVALIDPARAMS;  // a key the source does not have
       plan.keyed = true;
       plan.key = src->srcKey_;
     } else if (dwFlags & DDBLT_KEYSRCOVERRIDE) {
@@ -191,7 +191,7 @@ HRESULT Surface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPR
   if (src && !format_.SameLayout(src->format_)) return DDERR_UNSUPPORTED;
   // Resampling reads pixels it may already have written.
   if (src && src->block_ == block_ && plan.kind == BltPlan::Kind::General && !Empty(Intersect(plan.dst, plan.srcRect)))
-    return DDERR_OVERLAPPINGRECTS;
+    return DDERR_UNSUPPORTED;
 
   RECT drawn{};
   bool any = false;
@@ -218,7 +218,7 @@ HRESULT Surface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurfa
   if (!lpDDSrcSurface || (dwTrans & ~kKnown) ||
       (dwTrans & (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) == (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY))
     return DDERR_INVALIDPARAMS;
-  if (dwTrans & DDBLTFAST_DESTCOLORKEY) return DDERR_NOCOLORKEYHW;
+  if (dwTrans & DDBLTFAST_DESTCOLORKEY) return DDERR_UNSUPPORTED;
   // BltFast never clips, so it refuses a surface that asks for clipping.
   if (clipper_) return DDERR_UNSUPPORTED;
   auto* src = static_cast<Surface*>(lpDDSrcSurface);
@@ -235,7 +235,7 @@ HRESULT Surface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurfa
   if (Busy() || src->Busy()) return DDERR_SURFACEBUSY;
   if (!format_.SameLayout(src->format_)) return DDERR_UNSUPPORTED;
   const bool keyed = (dwTrans & DDBLTFAST_SRCCOLORKEY) != 0;
-  if (keyed && !src->hasSrcKey_) return DDERR_NOCOLORKEY;
+  if (keyed && !src->hasSrcKey_) return DDERR_INVALIDPARAMS;
   if (w == 0 || h == 0) return DD_OK;
 
   const auto x = static_cast<std::int32_t>(dwX);
@@ -259,9 +259,10 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFl
     return DDERR_INVALIDPARAMS;
   // Field flips belong to overlays.
   if (dwFlags & (DDFLIP_EVEN | DDFLIP_ODD)) return DDERR_INVALIDPARAMS;
-  if (dwFlags & DDFLIP_STEREO) return DDERR_NOSTEREOHARDWARE;
-  if (role_ != Role::Front) return DDERR_NOTFLIPPABLE;
-  if (!owner_->IsExclusiveOwner()) return DDERR_NOEXCLUSIVEMODE;
+  if (dwFlags & DDFLIP_STEREO) return DDERR_UNSUPPORTED;  // no stereo surfaces exist
+  // A chain whose owner has left exclusive mode cannot be flipped until it
+  // returns.
+  if (role_ != Role::Front || !owner_->IsExclusiveOwner()) return DDERR_NOTFLIPPABLE;
 
   Surface* target = nullptr;
   if (lpDDSurfaceTargetOverride) {

@@ -58,21 +58,21 @@ HRESULT Surface::Create(DirectDraw* owner, const DDSURFACEDESC2& desc, Surface**
                            DDSD_SRCVBHANDLE | DDSD_DEPTH;
   if (flags & ~kKnown) return DDERR_INVALIDPARAMS;
   // Client memory, mipmaps, volumes, alpha-only and overlay surfaces, and
-  // destination keys are not made here.
+  // destination keys are not made here. CreateSurface documents no
+  // "unsupported": what cannot be described is a parameter or caps error.
   if (flags & (DDSD_LPSURFACE | DDSD_LINEARSIZE | DDSD_MIPMAPCOUNT | DDSD_FVF | DDSD_SRCVBHANDLE | DDSD_DEPTH |
                DDSD_ZBUFFERBITDEPTH | DDSD_ALPHABITDEPTH | DDSD_CKDESTOVERLAY | DDSD_CKSRCOVERLAY | DDSD_CKDESTBLT))
-    return DDERR_UNSUPPORTED;
+    return DDERR_INVALIDPARAMS;
 
   const DDSCAPS2 caps = (flags & DDSD_CAPS) ? desc.ddsCaps : DDSCAPS2{};
   if (caps.dwCaps & DDSCAPS_OVERLAY) return DDERR_NOOVERLAYHW;
   if (caps.dwCaps & DDSCAPS_MIPMAP) return DDERR_NOMIPMAPHW;
-  if (caps.dwCaps & DDSCAPS_OPTIMIZED) return DDERR_NOOPTIMIZEHW;
-  if (caps.dwCaps & (DDSCAPS_ALPHA | DDSCAPS_LIVEVIDEO | DDSCAPS_HWCODEC | DDSCAPS_VIDEOPORT | DDSCAPS_OWNDC))
-    return DDERR_UNSUPPORTED;
-  if (caps.dwCaps & (DDSCAPS_RESERVED1 | DDSCAPS_RESERVED2 | DDSCAPS_RESERVED3 | DDSCAPS_MODEX |
+  if (caps.dwCaps & DDSCAPS_ALPHA) return DDERR_NOALPHAHW;
+  if (caps.dwCaps & (DDSCAPS_OPTIMIZED | DDSCAPS_LIVEVIDEO | DDSCAPS_HWCODEC | DDSCAPS_VIDEOPORT | DDSCAPS_OWNDC |
+                     DDSCAPS_RESERVED1 | DDSCAPS_RESERVED2 | DDSCAPS_RESERVED3 | DDSCAPS_MODEX |
                      DDSCAPS_STANDARDVGAMODE))
     return DDERR_INVALIDCAPS;
-  if (caps.dwCaps2 & DDSCAPS2_CUBEMAP) return DDERR_UNSUPPORTED;
+  if (caps.dwCaps2 & DDSCAPS2_CUBEMAP) return DDERR_INVALIDCAPS;
   if ((caps.dwCaps2 & (DDSCAPS2_TEXTUREMANAGE | DDSCAPS2_D3DTEXTUREMANAGE)) && !(caps.dwCaps & DDSCAPS_TEXTURE))
     return DDERR_INVALIDCAPS;
 
@@ -165,8 +165,9 @@ HRESULT Surface::CreateOffscreen(DirectDraw* owner, const DDSURFACEDESC2& desc, 
                                  Surface** out) {
   if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT) || desc.dwWidth == 0 || desc.dwHeight == 0)
     return DDERR_INVALIDPARAMS;
-  if (desc.dwWidth > kMaxSide) return DDERR_TOOBIGWIDTH;
-  if (desc.dwHeight > kMaxSide) return DDERR_TOOBIGHEIGHT;
+  // Larger surfaces than the memory can hold are refused as out of memory,
+  // the documented result for them.
+  if (desc.dwWidth > kMaxSide || desc.dwHeight > kMaxSide) return DDERR_OUTOFMEMORY;
   if (desc.dwFlags & DDSD_BACKBUFFERCOUNT) return DDERR_INVALIDPARAMS;
   if (caps.dwCaps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE))
     return DDERR_INVALIDCAPS;
@@ -175,8 +176,9 @@ HRESULT Surface::CreateOffscreen(DirectDraw* owner, const DDSURFACEDESC2& desc, 
   if ((memory & (DDSCAPS_LOCALVIDMEM | DDSCAPS_NONLOCALVIDMEM)) && !(memory & DDSCAPS_VIDEOMEMORY))
     return DDERR_INVALIDCAPS;
   if ((memory & DDSCAPS_LOCALVIDMEM) && (memory & DDSCAPS_NONLOCALVIDMEM)) return DDERR_INVALIDCAPS;
-  // There is no AGP aperture behind the video-memory budget.
-  if (memory & DDSCAPS_NONLOCALVIDMEM) return DDERR_NONONLOCALVIDMEM;
+  // There is no AGP aperture behind the video-memory budget: none of that
+  // memory is left.
+  if (memory & DDSCAPS_NONLOCALVIDMEM) return DDERR_OUTOFVIDEOMEMORY;
 
   SurfaceFormat format = FormatForMode(CurrentDisplayMode());
   if (desc.dwFlags & DDSD_PIXELFORMAT) {
@@ -187,7 +189,7 @@ HRESULT Surface::CreateOffscreen(DirectDraw* owner, const DDSURFACEDESC2& desc, 
   const std::uint64_t bytes = static_cast<std::uint64_t>(AlignedPitch(static_cast<std::int32_t>(desc.dwWidth),
                                                                       format.pixels.bitsPerPixel)) *
                               desc.dwHeight;
-  if (bytes > kMaxBytes) return DDERR_TOOBIGSIZE;
+  if (bytes > kMaxBytes) return DDERR_OUTOFMEMORY;
 
   const auto width = static_cast<std::int32_t>(desc.dwWidth);
   const auto height = static_cast<std::int32_t>(desc.dwHeight);

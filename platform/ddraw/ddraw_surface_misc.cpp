@@ -14,12 +14,14 @@ namespace platform::ddraw {
 
 HRESULT Surface::AddOverlayDirtyRect(LPRECT) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::AddOverlayDirtyRect")) return fault;
-  return DDERR_NOTAOVERLAYSURFACE;
+  return DDERR_INVALIDSURFACETYPE;
 }
 
-HRESULT Surface::EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK7) {
+HRESULT Surface::EnumOverlayZOrders(DWORD dwFlags, LPVOID, LPDDENUMSURFACESCALLBACK7 lpfnCallback) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::EnumOverlayZOrders")) return fault;
-  return DDERR_NOTAOVERLAYSURFACE;
+  if (!lpfnCallback || (dwFlags != DDENUMOVERLAYZ_BACKTOFRONT && dwFlags != DDENUMOVERLAYZ_FRONTTOBACK))
+    return DDERR_INVALIDPARAMS;
+  return DD_OK;  // no overlay lies on any surface
 }
 
 HRESULT Surface::GetOverlayPosition(LPLONG lplX, LPLONG lplY) {
@@ -41,7 +43,7 @@ HRESULT Surface::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE7, LPRECT, DWORD, LPDD
 
 HRESULT Surface::UpdateOverlayDisplay(DWORD) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::UpdateOverlayDisplay")) return fault;
-  return DDERR_NOTAOVERLAYSURFACE;
+  return DDERR_UNSUPPORTED;  // documented as not implemented, with no results listed
 }
 
 HRESULT Surface::UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE7) {
@@ -67,7 +69,7 @@ HRESULT Surface::GetBltStatus(DWORD dwFlags) {
 HRESULT Surface::GetFlipStatus(DWORD dwFlags) {
   if (const HRESULT fault = TakeFault("IDirectDrawSurface7::GetFlipStatus")) return fault;
   if (dwFlags != DDGFS_CANFLIP && dwFlags != DDGFS_ISFLIPDONE) return DDERR_INVALIDPARAMS;
-  if (!ChainFront()) return DDERR_NOTFLIPPABLE;
+  if (!ChainFront()) return DDERR_INVALIDSURFACETYPE;
   return Lost() ? DDERR_SURFACELOST : DD_OK;
 }
 

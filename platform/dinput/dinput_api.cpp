@@ -71,8 +71,8 @@ HRESULT WINAPI DirectInputCreateA(HINSTANCE hinst, DWORD dwVersion, LPDIRECTINPU
                                   LPUNKNOWN punkOuter) {
   if (lplpDirectInput) *lplpDirectInput = nullptr;
   if (const HRESULT fault = platform::TakeFault("DirectInputCreateA")) return fault;
-  if (!lplpDirectInput) return DIERR_INVALIDPARAM;
-  if (punkOuter) return DIERR_NOAGGREGATION;
+  // Aggregation is not offered; the documented refusal is a parameter error.
+  if (!lplpDirectInput || punkOuter) return DIERR_INVALIDPARAM;
   if (const HRESULT refused = platform::dinput::CheckCreation(hinst, dwVersion)) return refused;
   if (!platform::HasBackend()) return DIERR_GENERIC;
   auto* object = new (std::nothrow) platform::dinput::DirectInput(dwVersion);

@@ -132,12 +132,14 @@ HRESULT Device::SetCooperativeLevel(HWND hwnd, DWORD dwFlags) {
   const bool foreground = dwFlags & DISCL_FOREGROUND, background = dwFlags & DISCL_BACKGROUND;
   if (exclusive == nonExclusive || foreground == background) return DIERR_INVALIDPARAM;
   if (Stale()) return DIERR_NOTINITIALIZED;
-  if (Held()) return DIERR_ACQUIRED;
+  // DIERR_INVALIDPARAM also stands for "not in a state that permits the
+  // call", the documented answer for an acquired device.
+  if (Held()) return DIERR_INVALIDPARAM;
   // Only the level that needs no window may go without one.
   if (!hwnd ? !(nonExclusive && background) : !IsWindow(hwnd)) return E_HANDLE;
   // The system keyboard and mouse cannot be had exclusively in the
   // background: the rest of the desktop would lose them.
-  if (exclusive && background && kind_ != DeviceKind::Joystick) return DIERR_UNSUPPORTED;
+  if (exclusive && background && kind_ != DeviceKind::Joystick) return DIERR_INVALIDPARAM;
   cooperation_ = dwFlags;
   window_ = hwnd;
   acquired_ = false;
@@ -148,7 +150,7 @@ HRESULT Device::Acquire() {
   if (const HRESULT fault = TakeFault("IDirectInputDeviceA::Acquire")) return fault;
   if (Stale()) return DIERR_NOTINITIALIZED;
   if (!hasFormat_) return DIERR_INVALIDPARAM;
-  if (kind_ == DeviceKind::Joystick && !Joystick()) return DIERR_UNPLUGGED;
+  if (kind_ == DeviceKind::Joystick && !Joystick()) return DIERR_INVALIDPARAM;  // unplugged: no state permits it
   if (Held()) return DI_NOEFFECT;
   if ((cooperation_ & DISCL_FOREGROUND) && !AppActive()) return DIERR_OTHERAPPHASPRIO;
   if (Exclusive() && OtherHoldsExclusively()) return DIERR_OTHERAPPHASPRIO;
@@ -161,8 +163,8 @@ HRESULT Device::Acquire() {
 
 HRESULT Device::Unacquire() {
   if (const HRESULT fault = TakeFault("IDirectInputDeviceA::Unacquire")) return fault;
-  if (Stale()) return DIERR_NOTINITIALIZED;
-  if (!acquired_) return DI_NOEFFECT;
+  // Its only documented answers: a stale device is not acquired either.
+  if (Stale() || !acquired_) return DI_NOEFFECT;
   acquired_ = false;
   return DI_OK;
 }

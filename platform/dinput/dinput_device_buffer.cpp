@@ -106,17 +106,17 @@ HRESULT Device::SendDeviceData(DWORD cbObjectData, LPCDIDEVICEOBJECTDATA rgdod, 
   if (!pdwInOut || cbObjectData != sizeof(DIDEVICEOBJECTDATA) || fl != 0 || (wanted && !rgdod))
     return DIERR_INVALIDPARAM;
   if (const HRESULT unreadable = CheckReadable()) return unreadable;
-  // No device here has an output object to send to.
-  return wanted ? DIERR_OBJECTNOTFOUND : DI_OK;
+  // No device here accepts output: anything sent is more than it takes.
+  return wanted ? DIERR_REPORTFULL : DI_OK;
 }
 
 HRESULT Device::CreateEffect(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT* ppdeff, LPUNKNOWN punkOuter) {
   if (ppdeff) *ppdeff = nullptr;
   if (const HRESULT fault = TakeFault("IDirectInputDevice2A::CreateEffect")) return fault;
-  if (!ppdeff) return DIERR_INVALIDPARAM;
-  if (punkOuter) return DIERR_NOAGGREGATION;
+  if (!ppdeff || punkOuter) return DIERR_INVALIDPARAM;
   if (Stale()) return DIERR_NOTINITIALIZED;
-  return DIERR_UNSUPPORTED;
+  // EnumEffects lists no effect, so none is registered.
+  return DIERR_DEVICENOTREG;
 }
 
 HRESULT Device::EnumEffects(LPDIENUMEFFECTSCALLBACKA lpCallback, LPVOID, DWORD) {

@@ -60,7 +60,7 @@ HRESULT DirectInput::CreateDevice(REFGUID rguid, LPDIRECTINPUTDEVICEA* lplpDirec
   if (lplpDirectInputDevice) *lplpDirectInputDevice = nullptr;
   if (const HRESULT fault = TakeFault("IDirectInputA::CreateDevice")) return fault;
   if (!lplpDirectInputDevice) return DIERR_INVALIDPARAM;
-  if (pUnkOuter) return DIERR_NOAGGREGATION;
+  if (pUnkOuter) return DIERR_INVALIDPARAM;  // aggregation is not offered
   if (Stale()) return DIERR_NOTINITIALIZED;
   Target target{DeviceKind::Keyboard};
   const HRESULT found = Resolve(rguid, target);

@@ -119,6 +119,7 @@ constexpr HRESULT DIERR_NOTBUFFERED = static_cast<HRESULT>(0x80040207u);
 constexpr HRESULT DIERR_EFFECTPLAYING = static_cast<HRESULT>(0x80040208u);
 // From later versions: a joystick that was unplugged cannot be acquired.
 constexpr HRESULT DIERR_UNPLUGGED = static_cast<HRESULT>(0x80040209u);
+constexpr HRESULT DIERR_REPORTFULL = static_cast<HRESULT>(0x8004020Au);
 
 // --- cooperative levels, enumeration, device types ---------------------------------
 constexpr DWORD DISCL_EXCLUSIVE = 0x00000001;

@@ -169,7 +169,7 @@ Buffer3D::~Buffer3D() {
 HRESULT Buffer3D::QueryInterface(REFIID riid, void** object) {
   if (object) *object = nullptr;
   if (const HRESULT fault = TakeFault("IDirectSound3DBuffer::QueryInterface")) return fault;
-  if (!object) return DSERR_INVALIDPARAM;
+  if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDirectSound3DBuffer) {
     AddRef();
     *object = static_cast<IDirectSound3DBuffer*>(this);
@@ -304,7 +304,7 @@ DirectSound* Listener::Owner() const { return primary_->Owner(); }
 HRESULT Listener::QueryInterface(REFIID riid, void** object) {
   if (object) *object = nullptr;
   if (const HRESULT fault = TakeFault("IDirectSound3DListener::QueryInterface")) return fault;
-  if (!object) return DSERR_INVALIDPARAM;
+  if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDirectSound3DListener) {
     AddRef();
     *object = static_cast<IDirectSound3DListener*>(this);

@@ -9,6 +9,7 @@
 
 #include "platform/dsound/dsound_3d.h"
 #include "platform/dsound/dsound_mixer.h"
+#include "platform/dsound/dsound_notify.h"
 #include "platform/dsound/dsound_object.h"
 #include "platform/faults.h"
 
@@ -74,10 +75,42 @@ bool MixFrames(const std::uint8_t* data, std::uint32_t count, std::uint64_t& pos
   return true;
 }
 
+// An interface made on demand for BUFFER: one at a time, handed out again
+// while it lives. QueryInterface knows no "out of memory": an interface that
+// cannot be made is not there.
+template <typename Interface, typename Object>
+HRESULT ShareInterface(Object*& cached, SoundBuffer* buffer, void** object) {
+  if (cached) {
+    cached->AddRef();
+  } else {
+    cached = new (std::nothrow) Object(buffer);
+    if (!cached) return E_NOINTERFACE;
+  }
+  *object = static_cast<Interface*>(cached);
+  return DS_OK;
+}
+
 }  // namespace
 
-SampleMemory::SampleMemory(DWORD size) : bytes_(static_cast<std::uint8_t*>(std::calloc(size, 1))), size_(size) {}
-SampleMemory::~SampleMemory() { std::free(bytes_); }
+SampleMemory::SampleMemory(DWORD size)
+    : bytes_(static_cast<std::uint8_t*>(std::calloc(size, 1))),
+      mixed_(static_cast<std::uint8_t*>(std::calloc(size, 1))),
+      size_(size) {
+  if (bytes_ && mixed_) return;
+  std::free(bytes_);
+  std::free(mixed_);
+  bytes_ = mixed_ = nullptr;
+}
+
+SampleMemory::~SampleMemory() {
+  std::free(bytes_);
+  std::free(mixed_);
+}
+
+void SampleMemory::Commit(DWORD offset, DWORD count) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  std::memcpy(mixed_ + offset, bytes_ + offset, count);
+}
 
 HRESULT CheckPcmFormat(const WAVEFORMATEX* format) {
   if (!format) return DSERR_INVALIDPARAM;
@@ -109,6 +142,8 @@ SoundBuffer::~SoundBuffer() {
     Guard guard(MixerMutex());
     Mixer::Instance().Unlink(this);
   }
+  // A pass that copied this buffer out before the unlink may still mix it.
+  Mixer::Instance().WaitForPass();
   owner_->Release();
 }
 
@@ -128,33 +163,18 @@ SoundBuffer* SoundBuffer::Duplicate(DirectSound* owner) const {
 HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
   if (object) *object = nullptr;
   if (const HRESULT fault = TakeFault("IDirectSoundBuffer::QueryInterface")) return fault;
-  if (!object) return DSERR_INVALIDPARAM;
+  if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
     AddRef();
     *object = static_cast<IDirectSoundBuffer*>(this);
     return DS_OK;
   }
-  if (!(flags_ & DSBCAPS_CTRL3D)) return E_NOINTERFACE;
-  if (!Primary() && riid == IID_IDirectSound3DBuffer) {
-    if (buffer3D_) {
-      buffer3D_->AddRef();
-    } else {
-      buffer3D_ = new (std::nothrow) Buffer3D(this);
-      if (!buffer3D_) return DSERR_OUTOFMEMORY;
-    }
-    *object = static_cast<IDirectSound3DBuffer*>(buffer3D_);
-    return DS_OK;
-  }
-  if (Primary() && riid == IID_IDirectSound3DListener) {
-    if (listener_) {
-      listener_->AddRef();
-    } else {
-      listener_ = new (std::nothrow) Listener(this);
-      if (!listener_) return DSERR_OUTOFMEMORY;
-    }
-    *object = static_cast<IDirectSound3DListener*>(listener_);
-    return DS_OK;
-  }
+  if ((flags_ & DSBCAPS_CTRL3D) && !Primary() && riid == IID_IDirectSound3DBuffer)
+    return ShareInterface<IDirectSound3DBuffer>(buffer3D_, this, object);
+  if ((flags_ & DSBCAPS_CTRL3D) && Primary() && riid == IID_IDirectSound3DListener)
+    return ShareInterface<IDirectSound3DListener>(listener_, this, object);
+  if ((flags_ & DSBCAPS_CTRLPOSITIONNOTIFY) && riid == IID_IDirectSoundNotify)
+    return ShareInterface<IDirectSoundNotify>(notify_, this, object);
   return E_NOINTERFACE;
 }
 
@@ -260,6 +280,8 @@ HRESULT SoundBuffer::GetStatus(LPDWORD pdwStatus) {
     if (owner_->PrimaryPlaying() || owner_->AnyBufferPlaying()) *pdwStatus = DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
   } else if (playing_) {
     *pdwStatus = DSBSTATUS_PLAYING | (looping_ ? DSBSTATUS_LOOPING : 0);
+    // A deferred buffer was placed when played, always in software.
+    if (flags_ & DSBCAPS_LOCDEFER) *pdwStatus |= DSBSTATUS_LOCSOFTWARE;
   }
   return DS_OK;
 }
@@ -311,6 +333,11 @@ HRESULT SoundBuffer::Unlock(LPVOID pvAudioPtr1, DWORD dwAudioBytes1, LPVOID pvAu
   if (!pvAudioPtr1 || !OwnsRegion(pvAudioPtr1, dwAudioBytes1)) return DSERR_INVALIDPARAM;
   if (pvAudioPtr2 && !OwnsRegion(pvAudioPtr2, dwAudioBytes2)) return DSERR_INVALIDPARAM;
   if (!pvAudioPtr2 && dwAudioBytes2 != 0) return DSERR_INVALIDPARAM;
+  const std::uint8_t* base = samples_->bytes();
+  samples_->Commit(static_cast<DWORD>(static_cast<const std::uint8_t*>(pvAudioPtr1) - base), dwAudioBytes1);
+  if (pvAudioPtr2) {
+    samples_->Commit(static_cast<DWORD>(static_cast<const std::uint8_t*>(pvAudioPtr2) - base), dwAudioBytes2);
+  }
   return DS_OK;
 }
 
@@ -320,11 +347,14 @@ HRESULT SoundBuffer::Play(DWORD dwReserved1, DWORD dwPriority, DWORD dwFlags) {
   // Priorities and voice management are for deferred-location buffers.
   const bool deferred = (flags_ & DSBCAPS_LOCDEFER) != 0;
   if (dwPriority != 0 && !deferred) return DSERR_INVALIDPARAM;
-  constexpr DWORD kVoiceFlags = DSBPLAY_LOCHARDWARE | DSBPLAY_LOCSOFTWARE | DSBPLAY_TERMINATEBY_TIME |
-                                DSBPLAY_TERMINATEBY_DISTANCE | DSBPLAY_TERMINATEBY_PRIORITY;
+  constexpr DWORD kTerminate = DSBPLAY_TERMINATEBY_TIME | DSBPLAY_TERMINATEBY_DISTANCE | DSBPLAY_TERMINATEBY_PRIORITY;
+  constexpr DWORD kVoiceFlags = DSBPLAY_LOCHARDWARE | DSBPLAY_LOCSOFTWARE | kTerminate;
   if (dwFlags & ~(DSBPLAY_LOOPING | kVoiceFlags)) return DSERR_INVALIDPARAM;
   if ((dwFlags & kVoiceFlags) && !deferred) return DSERR_INVALIDPARAM;
-  if (dwFlags & DSBPLAY_LOCHARDWARE) return DSERR_CONTROLUNAVAIL;  // no hardware voices
+  // Software placement goes with neither hardware nor voice management.
+  if ((dwFlags & DSBPLAY_LOCSOFTWARE) && (dwFlags & (DSBPLAY_LOCHARDWARE | kTerminate))) return DSERR_INVALIDPARAM;
+  // No hardware voice exists, so none is free or can be freed.
+  if (dwFlags & DSBPLAY_LOCHARDWARE) return DSERR_INVALIDCALL;
   Guard guard(MixerMutex());
   if (Primary()) {
     if (!(dwFlags & DSBPLAY_LOOPING)) return DSERR_INVALIDPARAM;
@@ -332,6 +362,7 @@ HRESULT SoundBuffer::Play(DWORD dwReserved1, DWORD dwPriority, DWORD dwFlags) {
     return DS_OK;
   }
   // Playing a playing buffer keeps its place; the newest flags hold.
+  if (!playing_) ++playGeneration_;
   playing_ = true;
   looping_ = (dwFlags & DSBPLAY_LOOPING) != 0;
   return DS_OK;
@@ -345,6 +376,7 @@ HRESULT SoundBuffer::SetCurrentPosition(DWORD dwNewPosition) {
   if (frame >= Frames()) return DSERR_INVALIDPARAM;
   Guard guard(MixerMutex());
   position_ = static_cast<std::uint64_t>(frame) << 32;
+  ++positionGeneration_;
   return DS_OK;
 }
 
@@ -405,8 +437,10 @@ HRESULT SoundBuffer::Stop() {
   Guard guard(MixerMutex());
   if (Primary()) {
     owner_->SetPrimaryPlaying(false);
-  } else {
+  } else if (playing_) {
     playing_ = false;
+    ++playGeneration_;
+    SignalStop();
   }
   return DS_OK;
 }
@@ -458,21 +492,76 @@ void SoundBuffer::UpdateGains() {
   gainRight_ = AmplitudeToGain(amplitude * right);
 }
 
-void SoundBuffer::MixInto(std::int32_t* accumulator, std::uint32_t frames, std::uint32_t rate) {
+bool SoundBuffer::SetNotifications(std::vector<Notification>& list) {
+  Guard guard(MixerMutex());
+  if (playing_) return false;
+  notifications_.swap(list);  // the old list is freed by the caller, outside the lock
+  return true;
+}
+
+void SoundBuffer::SignalPassed(std::uint64_t start, std::uint64_t advanced) const {
+  if (advanced == 0) return;
+  const std::uint64_t length = static_cast<std::uint64_t>(Frames()) << 32;
+  for (const Notification& n : notifications_) {
+    if (n.offset == DSBPN_OFFSETSTOP) continue;
+    const std::uint64_t at = static_cast<std::uint64_t>(n.offset / format_.nBlockAlign) << 32;
+    // How far ahead of the start the offset lies, a whole turn when on it.
+    std::uint64_t ahead = (at + length - start) % length;
+    if (ahead == 0) ahead = length;
+    if (ahead <= advanced) n.event->Set();
+  }
+}
+
+void SoundBuffer::SignalStop() const {
+  for (const Notification& n : notifications_)
+    if (n.offset == DSBPN_OFFSETSTOP) n.event->Set();
+}
+
+void SoundBuffer::CopyOut(std::uint32_t rate) {
+  voice_.start = voice_.position = position_;
+  voice_.step = (static_cast<std::uint64_t>(frequency_) << 32) / rate;
+  voice_.gainLeft = gainLeft_;
+  voice_.gainRight = gainRight_;
+  voice_.looping = looping_;
+  voice_.positionGeneration = positionGeneration_;
+  voice_.playGeneration = playGeneration_;
+}
+
+void SoundBuffer::MixVoice(std::int32_t* accumulator, std::uint32_t frames) {
   const std::uint32_t count = Frames();
-  const std::uint64_t step = (static_cast<std::uint64_t>(frequency_) << 32) / rate;
-  const std::uint8_t* data = samples_->bytes();
+  Voice& v = voice_;
+  std::lock_guard<std::mutex> guard(samples_->Mutex());
+  const std::uint8_t* data = samples_->Mixed();
   bool more;
   if (format_.wBitsPerSample == 8) {
     more = format_.nChannels == 1
-               ? MixFrames<8, 1>(data, count, position_, step, looping_, gainLeft_, gainRight_, accumulator, frames)
-               : MixFrames<8, 2>(data, count, position_, step, looping_, gainLeft_, gainRight_, accumulator, frames);
+               ? MixFrames<8, 1>(data, count, v.position, v.step, v.looping, v.gainLeft, v.gainRight, accumulator,
+                                 frames)
+               : MixFrames<8, 2>(data, count, v.position, v.step, v.looping, v.gainLeft, v.gainRight, accumulator,
+                                 frames);
   } else {
     more = format_.nChannels == 1
-               ? MixFrames<16, 1>(data, count, position_, step, looping_, gainLeft_, gainRight_, accumulator, frames)
-               : MixFrames<16, 2>(data, count, position_, step, looping_, gainLeft_, gainRight_, accumulator, frames);
+               ? MixFrames<16, 1>(data, count, v.position, v.step, v.looping, v.gainLeft, v.gainRight, accumulator,
+                                  frames)
+               : MixFrames<16, 2>(data, count, v.position, v.step, v.looping, v.gainLeft, v.gainRight, accumulator,
+                                  frames);
   }
-  if (!more) playing_ = false;
+  v.ended = !more;
+  // Up to (not onto) the end when it ran out; otherwise every step taken.
+  const std::uint64_t end = static_cast<std::uint64_t>(count) << 32;
+  v.advanced = v.ended ? end - v.start - 1 : v.step * frames;
+}
+
+void SoundBuffer::WriteBack() {
+  if (positionGeneration_ == voice_.positionGeneration) {
+    position_ = voice_.position;
+    SignalPassed(voice_.start, voice_.advanced);
+  }
+  if (voice_.ended && playGeneration_ == voice_.playGeneration) {
+    playing_ = false;
+    ++playGeneration_;
+    SignalStop();
+  }
 }
 
 }  // namespace platform::dsound

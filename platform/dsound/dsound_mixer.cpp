@@ -66,29 +66,56 @@ void Mixer::Unlink(SoundBuffer* buffer) {
   buffer->next = buffer->previous = nullptr;
 }
 
-void Mixer::Mix(std::int16_t* out, std::uint32_t frames) {
-  std::lock_guard<std::mutex> guard(mutex_);
+void Mixer::WaitForPass() { std::lock_guard<std::mutex> wait(passMutex_); }
+
+void Mixer::Mix(std::int16_t* out, std::uint32_t frames) noexcept {
+  try {
+    std::lock_guard<std::mutex> pass(passMutex_);
+    MixPasses(out, frames);
+  } catch (...) {
+    // Only the locks can throw; what is left of the request stays silent.
+    std::fill_n(out, static_cast<size_t>(frames) * kChannels, 0);
+  }
+}
+
+void Mixer::MixPasses(std::int16_t*& out, std::uint32_t& frames) {
   const auto clip = [](std::int32_t v) {
     return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
   };
   while (frames > 0) {
     const std::uint32_t n = std::min(frames, kChunkFrames);
+    // Copy out, then mix without the lock the callers wait on.
+    SoundBuffer* voices = nullptr;
+    std::uint32_t channels = 0;
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      channels = channels_;
+      for (SoundBuffer* buffer = first_; buffer; buffer = buffer->next) {
+        if (!buffer->Audible()) continue;
+        buffer->CopyOut(rate_);
+        buffer->passNext = voices;
+        voices = buffer;
+      }
+    }
     std::fill_n(accumulator_.begin(), n * 2, 0);
-    for (SoundBuffer* buffer = first_; buffer; buffer = buffer->next)
-      if (buffer->Audible()) buffer->MixInto(accumulator_.data(), n, rate_);
-    if (channels_ == 1) {
+    for (SoundBuffer* voice = voices; voice; voice = voice->passNext) voice->MixVoice(accumulator_.data(), n);
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      for (SoundBuffer* voice = voices; voice; voice = voice->passNext) voice->WriteBack();
+      framesMixed_ += n;
+    }
+    if (channels == 1) {
       for (std::uint32_t i = 0; i < n; ++i) out[i] = clip((accumulator_[2 * i] + accumulator_[2 * i + 1]) / 2);
     } else {
       for (std::uint32_t i = 0; i < n; ++i) {
-        std::int16_t* frame = out + static_cast<size_t>(i) * channels_;
+        std::int16_t* frame = out + static_cast<size_t>(i) * channels;
         frame[0] = clip(accumulator_[2 * i]);
         frame[1] = clip(accumulator_[2 * i + 1]);
-        for (std::uint32_t c = 2; c < channels_; ++c) frame[c] = 0;
+        for (std::uint32_t c = 2; c < channels; ++c) frame[c] = 0;
       }
     }
-    out += static_cast<size_t>(n) * channels_;
+    out += static_cast<size_t>(n) * channels;
     frames -= n;
-    framesMixed_ += n;
   }
 }
 

@@ -3,11 +3,17 @@
 // end's audio for the DirectSound objects that use it, and mixes when the back
 // end pulls.
 //
-// Locking: the back end may pull from a thread of its own, so everything the
-// mixer reads (the buffer list, play state, positions, frequencies, gains and
-// the objects' cooperative levels) is changed only under Mutex(). Nothing
-// that can free an object runs under it, and opening or closing the back
-// end's audio never does (closing waits for a pull in progress).
+// Locking: the back end may pull from a thread of its own. Everything the
+// mixer reads (the buffer list, play state, positions, frequencies, gains,
+// notification positions and the objects' cooperative levels) is changed only
+// under Mutex(). A pull holds it briefly twice per pass: to copy each audible
+// buffer's state out, and to put the new positions back (and signal the
+// notifications passed); it mixes in between without it, reading each
+// buffer's sample memory under that memory's own lock. A pull holds the pass
+// lock throughout, and a buffer being freed waits for it (WaitForPass), so a
+// pass never touches a freed buffer. Nothing that can free an object runs
+// under Mutex(), and opening or closing the back end's audio never does
+// (closing waits for a pull in progress).
 #pragma once
 
 #include <array>
@@ -42,21 +48,27 @@ class Mixer final : public AudioSource {
   SoundBuffer* First() const { return first_; }
   std::uint32_t Rate() const { return rate_; }
   std::uint64_t FramesMixed() const { return framesMixed_; }
+  // Returns once no pull is under way (the caller has unlinked its buffer).
+  void WaitForPass();
 
-  void Mix(std::int16_t* out, std::uint32_t frames) override;
+  // Never throws: a failure gives silence rather than an exception on the
+  // back end's audio thread.
+  void Mix(std::int16_t* out, std::uint32_t frames) noexcept override;
 
  private:
   Mixer() = default;
   static void Reset();
+  void MixPasses(std::int16_t*& out, std::uint32_t& frames);
 
   std::mutex mutex_;
+  std::mutex passMutex_;  // held by a pull from start to end
   SoundBuffer* first_ = nullptr;
   Backend* backend_ = nullptr;  // where the audio is open; null when closed
   int users_ = 0;
   std::uint32_t rate_ = kRate;
   std::uint32_t channels_ = kChannels;
   std::uint64_t framesMixed_ = 0;
-  std::array<std::int32_t, kChunkFrames * 2> accumulator_{};
+  std::array<std::int32_t, kChunkFrames * 2> accumulator_{};  // the pass holder's
 };
 
 // Amplitude of a level in hundredths of a decibel (0 is unity); -10000 and

@@ -56,8 +56,8 @@ HRESULT CheckSecondaryFlags(DWORD flags, const WAVEFORMATEX& format) {
   const DWORD location = flags & (DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE | DSBCAPS_LOCDEFER);
   if (location & (location - 1)) return DSERR_INVALIDPARAM;  // at most one place
   if (flags & DSBCAPS_LOCHARDWARE) return DSERR_CONTROLUNAVAIL;
-  // No notification or effects interfaces exist here.
-  if (flags & (DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_CTRLFX)) return DSERR_CONTROLUNAVAIL;
+  // No effects interface exists here.
+  if (flags & DSBCAPS_CTRLFX) return DSERR_CONTROLUNAVAIL;
   if ((flags & DSBCAPS_CTRL3D) && ((flags & DSBCAPS_CTRLPAN) || format.nChannels != 1)) return DSERR_INVALIDPARAM;
   return DS_OK;
 }
@@ -72,7 +72,7 @@ DirectSound::~DirectSound() { Mixer::Instance().Detach(); }
 HRESULT DirectSound::QueryInterface(REFIID riid, void** object) {
   if (object) *object = nullptr;
   if (const HRESULT fault = TakeFault("IDirectSound::QueryInterface")) return fault;
-  if (!object) return DSERR_INVALIDPARAM;
+  if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDirectSound) {
     AddRef();
     *object = static_cast<IDirectSound*>(this);

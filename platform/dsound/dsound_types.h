@@ -28,15 +28,18 @@ struct IDirectSound;
 struct IDirectSoundBuffer;
 struct IDirectSound3DListener;
 struct IDirectSound3DBuffer;
+struct IDirectSoundNotify;
 using LPDIRECTSOUND = IDirectSound*;
 using LPDIRECTSOUNDBUFFER = IDirectSoundBuffer*;
 using LPDIRECTSOUND3DLISTENER = IDirectSound3DListener*;
 using LPDIRECTSOUND3DBUFFER = IDirectSound3DBuffer*;
+using LPDIRECTSOUNDNOTIFY = IDirectSoundNotify*;
 
 extern const IID IID_IDirectSound;
 extern const IID IID_IDirectSoundBuffer;
 extern const IID IID_IDirectSound3DListener;
 extern const IID IID_IDirectSound3DBuffer;
+extern const IID IID_IDirectSoundNotify;
 extern const GUID DSDEVID_DefaultPlayback;
 extern const GUID DSDEVID_DefaultVoicePlayback;
 #ifndef BRIN_GUID_NULL_DEFINED
@@ -138,6 +141,9 @@ constexpr DWORD DSBSTATUS_LOOPING = 0x00000004;
 constexpr DWORD DSBSTATUS_LOCHARDWARE = 0x00000008;
 constexpr DWORD DSBSTATUS_LOCSOFTWARE = 0x00000010;
 constexpr DWORD DSBSTATUS_TERMINATED = 0x00000020;
+
+constexpr DWORD DSBPN_OFFSETSTOP = 0xFFFFFFFF;
+constexpr DWORD DSBNOTIFICATIONS_MAX = 100000;
 
 constexpr DWORD DSBLOCK_FROMWRITECURSOR = 0x00000001;
 constexpr DWORD DSBLOCK_ENTIREBUFFER = 0x00000002;
@@ -273,3 +279,10 @@ struct DS3DLISTENER {
 using LPDS3DLISTENER = DS3DLISTENER*;
 using LPCDS3DLISTENER = const DS3DLISTENER*;
 static_assert(sizeof(DS3DLISTENER) == 64, "DS3DLISTENER is a 64-byte record");
+
+struct DSBPOSITIONNOTIFY {
+  DWORD dwOffset;  // bytes from the buffer's start, or DSBPN_OFFSETSTOP
+  HANDLE hEventNotify;
+};
+using LPDSBPOSITIONNOTIFY = DSBPOSITIONNOTIFY*;
+using LPCDSBPOSITIONNOTIFY = const DSBPOSITIONNOTIFY*;

@@ -317,7 +317,7 @@ void SdlBackend::Render() {
 
 // --- audio, clock -------------------------------------------------------
 
-void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) {
+void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) noexcept {
   auto* backend = static_cast<SdlBackend*>(self);
   // Two bytes a sample; the source fills whole frames of every channel.
   const std::uint32_t channels = backend->audioChannels_;

@@ -117,7 +117,8 @@ class SdlBackend : public Backend {
   void Push(const Event& event);
   void PushSimple(EventType type);
   void ReportPosition();
-  static void AudioCallback(void* self, Uint8* stream, int length);
+  // SDL's audio thread calls it; nothing may escape into SDL.
+  static void AudioCallback(void* self, Uint8* stream, int length) noexcept;
 
   // Pads (sdl_pads.cpp).
   void TranslatePad(const SDL_Event& e);

@@ -122,7 +122,7 @@ TEST_F(Rectangles, BltFastNeverClipsAndRefusesWhatFallsOutside) {
   EXPECT_EQ(dst->BltFast(16, 16, src, nullptr, DDBLTFAST_WAIT), DD_OK);
   EXPECT_EQ(Pixel(dst, 31, 31), 0x00FF0000u);
 
-  EXPECT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
+  EXPECT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_INVALIDPARAMS);
   EXPECT_EQ(dst->BltFast(0, 0, nullptr, nullptr, 0), DDERR_INVALIDPARAMS);
   IDirectDrawClipper* clipper = nullptr;
   ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);

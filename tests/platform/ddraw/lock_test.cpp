@@ -54,7 +54,7 @@ TEST_F(Locks, ASecondLockAndBlitsOnALockedSurfaceAreBusyAndBadRectanglesInvalid)
   EXPECT_EQ(t->BltFast(0, 0, s, nullptr, 0), DDERR_SURFACEBUSY);
   EXPECT_EQ(s->BltFast(0, 0, t, nullptr, 0), DDERR_SURFACEBUSY);
   HDC dc = nullptr;
-  EXPECT_EQ(s->GetDC(&dc), DDERR_SURFACEBUSY);
+  EXPECT_EQ(s->GetDC(&dc), DDERR_GENERIC);
   ASSERT_EQ(s->Unlock(nullptr), DD_OK);
   EXPECT_EQ(FillRect(s, nullptr, 1), DD_OK);
   s->Release();
@@ -84,7 +84,7 @@ TEST_F(DeviceContexts, GdiDrawsIntoTheSurfaceWhileTheDcKeepsLocksOut) {
   found->Release();
   EXPECT_EQ(s->ReleaseDC(reinterpret_cast<HDC>(0x1234)), DDERR_INVALIDPARAMS);
   ASSERT_EQ(s->ReleaseDC(dc), DD_OK);
-  EXPECT_EQ(s->ReleaseDC(dc), DDERR_NODC);
+  EXPECT_EQ(s->ReleaseDC(dc), DDERR_INVALIDPARAMS);
   EXPECT_EQ(Pixel(s, 3, 2), 0xF800u);
   EXPECT_EQ(dd->GetSurfaceFromDC(dc, &found), DDERR_NOTFOUND);
   s->Release();

@@ -80,7 +80,7 @@ TEST_F(DInputAcquisitionTest, AcquisitionNeedsAFormatAndFreezesIt) {
   ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
   ASSERT_EQ(keyboard->Acquire(), DI_OK) << "the default level is non-exclusive background";
   EXPECT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DIERR_ACQUIRED);
-  EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DIERR_ACQUIRED);
+  EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DIERR_INVALIDPARAM);
   EXPECT_EQ(keyboard->SetEventNotification(nullptr), DIERR_ACQUIRED);
   ASSERT_EQ(keyboard->Unacquire(), DI_OK);
   EXPECT_EQ(keyboard->SetEventNotification(nullptr), DI_OK);
@@ -98,12 +98,12 @@ TEST_F(DInputAcquisitionTest, CooperativeLevelsAreChecked) {
   EXPECT_EQ(keyboard->SetCooperativeLevel(reinterpret_cast<HWND>(&keyboard), DISCL_NONEXCLUSIVE | DISCL_BACKGROUND),
             E_HANDLE);
   EXPECT_EQ(keyboard->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND), DI_OK);
-  EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DIERR_UNSUPPORTED);
+  EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DIERR_INVALIDPARAM);
   EXPECT_EQ(keyboard->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_FOREGROUND), DI_OK);
 
   Com<IDirectInputDeviceA> mouse;
   ASSERT_EQ(di->CreateDevice(GUID_SysMouse, mouse.Out(), nullptr), DI_OK);
-  EXPECT_EQ(mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DIERR_UNSUPPORTED);
+  EXPECT_EQ(mouse->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DIERR_INVALIDPARAM);
 }
 
 TEST_F(DInputAcquisitionTest, OnlyOneInstanceHoldsADeviceExclusively) {

@@ -181,7 +181,7 @@ TEST_F(DInputTest, DevicesWithoutForceFeedbackRefuseEffects) {
   Com<IDirectInputA> di(MakeInput());
   Com<IDirectInputDevice2A> keyboard(MakeDevice(di.get(), GUID_SysKeyboard, c_dfDIKeyboard));
   LPDIRECTINPUTEFFECT effect = nullptr;
-  EXPECT_EQ(keyboard->CreateEffect(GUID_Unknown, nullptr, &effect, nullptr), DIERR_UNSUPPORTED);
+  EXPECT_EQ(keyboard->CreateEffect(GUID_Unknown, nullptr, &effect, nullptr), DIERR_DEVICENOTREG);
   int listed = 0;
   EXPECT_EQ(keyboard->EnumEffects(
                 [](LPCDIEFFECTINFOA, LPVOID ref) {

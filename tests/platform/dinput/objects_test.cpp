@@ -19,7 +19,7 @@ TEST_F(DInputTest, CreationChecksItsArguments) {
   EXPECT_EQ(DirectInputCreateA(module, 0x0700, &di, nullptr), DIERR_OLDDIRECTINPUTVERSION);
   EXPECT_EQ(DirectInputCreateA(module, 0x0400, &di, nullptr), DIERR_BETADIRECTINPUTVERSION);
   IUnknown* outer = reinterpret_cast<IUnknown*>(&di);
-  EXPECT_EQ(DirectInputCreateA(module, 0x0500, &di, outer), DIERR_NOAGGREGATION);
+  EXPECT_EQ(DirectInputCreateA(module, 0x0500, &di, outer), DIERR_INVALIDPARAM);
   platform::Install(nullptr);
   EXPECT_EQ(DirectInputCreateA(module, 0x0500, &di, nullptr), DIERR_GENERIC);
   platform::Install(&backend);
@@ -51,7 +51,7 @@ TEST_F(DInputTest, CreateDeviceKnowsOnlyItsDevices) {
   EXPECT_EQ(di->CreateDevice(GUID_Joystick, device.Out(), nullptr), DIERR_DEVICENOTREG);
   EXPECT_EQ(di->CreateDevice(GUID_SysMouse, nullptr, nullptr), DIERR_INVALIDPARAM);
   EXPECT_EQ(di->CreateDevice(GUID_SysMouse, device.Out(), reinterpret_cast<IUnknown*>(di.get())),
-            DIERR_NOAGGREGATION);
+            DIERR_INVALIDPARAM);
   EXPECT_EQ(di->GetDeviceStatus(GUID_SysMouse), DI_OK);
   EXPECT_EQ(di->GetDeviceStatus(GUID_XAxis), DIERR_DEVICENOTREG);
   void* twoA = nullptr;
@@ -144,7 +144,7 @@ TEST_F(DInputTest, JoysticksComeAndGoWithTheBackEnd) {
   DIJOYSTATE state;
   EXPECT_EQ(first->GetDeviceState(sizeof(state), &state), DIERR_INPUTLOST);
   EXPECT_EQ(first->GetDeviceState(sizeof(state), &state), DIERR_NOTACQUIRED);
-  EXPECT_EQ(first->Acquire(), DIERR_UNPLUGGED);
+  EXPECT_EQ(first->Acquire(), DIERR_INVALIDPARAM);
   Com<IDirectInputDeviceA> gone;
   EXPECT_EQ(di->CreateDevice(before[0], gone.Out(), nullptr), DIERR_DEVICENOTREG);
 }

@@ -148,7 +148,7 @@ TEST_F(DirectSoundObject, RefusedBuffersSayWhy) {
       {0, DSBSIZE_MAX + 1, Pcm(1, 8, 44100), true, DSERR_INVALIDPARAM},
       {DSBCAPS_CTRL3D, 64, Pcm(2, 16, 44100), true, DSERR_INVALIDPARAM},               // 3D needs mono
       {DSBCAPS_CTRL3D | DSBCAPS_CTRLPAN, 64, Pcm(1, 16, 44100), true, DSERR_INVALIDPARAM},
-      {DSBCAPS_CTRLPOSITIONNOTIFY, 64, Pcm(1, 16, 44100), true, DSERR_CONTROLUNAVAIL},
+      {DSBCAPS_CTRLFX, 64, Pcm(1, 16, 44100), true, DSERR_CONTROLUNAVAIL},                // no effects
       {DSBCAPS_LOCHARDWARE, 64, Pcm(1, 16, 44100), true, DSERR_CONTROLUNAVAIL},        // no hardware voices
       {DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE, 64, Pcm(1, 16, 44100), true, DSERR_INVALIDPARAM},
       {0x80000000u, 64, Pcm(1, 16, 44100), true, DSERR_INVALIDPARAM},

@@ -55,6 +55,7 @@ TEST_F(DSoundMixing, EightBitStereoAndSilenceBeforeACooperativeLevel) {
   DWORD n;
   ASSERT_EQ(b->Lock(0, 8, &p, &n, nullptr, nullptr, 0), DS_OK);
   std::memcpy(p, Samples{5000, 5000, 5000, 5000}.data(), 8);
+  ASSERT_EQ(b->Unlock(p, n, nullptr, 0), DS_OK);
   ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   EXPECT_EQ(Left(Pull(4)), (Samples{0, 0, 0, 0}));
   ASSERT_EQ(quiet->SetCooperativeLevel(window_, DSSCL_NORMAL), DS_OK);
