@@ -411,6 +411,38 @@ TEST_F(WholeGameTest, FrameWaitCountsAcrossTheTickCounterWrap) {
   EXPECT_LE(form->LastTick - before, 2u);
 }
 
+// The sleeping wait starts every frame on the tick the busy loop starts it
+// on, whatever the frame's work took (a frame that overran starts at once),
+// and reads the clock a few times instead of thousands.
+TEST_F(WholeGameTest, SleepingWaitStartsFramesOnTheBusyLoopsTicks) {
+  Start();
+  Run(1);
+  backend.SetClockStepPerRead(5);
+  // Microseconds of work before each wait: none, typical, at and past the
+  // interval, and at every phase of the millisecond.
+  std::vector<std::uint64_t> work = {0, 300, 19'999, 20'000, 20'001, 45'250, 999, 1'000, 1'001};
+  for (std::uint64_t w = 137; work.size() < 60; w = (w * 7919 + 13) % 23'000) work.push_back(w);
+  const auto starts = [&](bool busy) {
+    form->BusyWait = busy;
+    backend.AdvanceClock(1'000'000 - platform::NowMicroseconds() % 1'000'000 + 400);
+    form->LastTick = GetTickCount();
+    const std::uint32_t first = form->LastTick;
+    const std::uint64_t reads = backend.ClockReads();
+    std::vector<std::uint32_t> ticks;
+    for (std::uint64_t w : work) {
+      backend.AdvanceClock(w);
+      form->FrameWait(20);
+      ticks.push_back(form->LastTick - first);
+    }
+    return std::pair{ticks, backend.ClockReads() - reads};
+  };
+  const auto [busyTicks, busyReads] = starts(true);
+  const auto [sleepingTicks, sleepingReads] = starts(false);
+  EXPECT_EQ(sleepingTicks, busyTicks);
+  EXPECT_GT(busyReads, 1000 * work.size());
+  EXPECT_LT(sleepingReads * 10, busyReads);
+}
+
 TEST_F(WholeGameTest, FramesAllocateNothing) {
   Start();
   Run(5);
