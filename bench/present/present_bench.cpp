@@ -36,7 +36,7 @@ struct Fixture {
     for (int i = 0; i < 256; ++i) palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
     if (!std::getenv("DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     std::string error;
-    backend = platform::sdl::SdlBackend::Create(error);
+    backend = platform::sdl::SdlBackend::Create({}, error);
     if (!backend) {
       std::fprintf(stderr, "present_bench: no display (%s)\n", error.c_str());
       std::exit(1);

@@ -66,30 +66,53 @@ void Mixer::Unlink(SoundBuffer* buffer) {
   buffer->next = buffer->previous = nullptr;
 }
 
-void Mixer::Mix(std::int16_t* out, std::uint32_t frames) {
+template <typename Store>
+void Mixer::MixChunks(std::uint32_t frames, Store store) {
   std::lock_guard<std::mutex> guard(mutex_);
-  const auto clip = [](std::int32_t v) {
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
-  };
   while (frames > 0) {
     const std::uint32_t n = std::min(frames, kChunkFrames);
     std::fill_n(accumulator_.begin(), n * 2, 0);
     for (SoundBuffer* buffer = first_; buffer; buffer = buffer->next)
       if (buffer->Audible()) buffer->MixInto(accumulator_.data(), n, rate_);
+    store(accumulator_.data(), n);
+    frames -= n;
+    framesMixed_ += n;
+  }
+}
+
+void Mixer::Mix(std::int16_t* out, std::uint32_t frames) {
+  const auto clip = [](std::int32_t v) {
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
+  };
+  MixChunks(frames, [&](const std::int32_t* sum, std::uint32_t n) {
     if (channels_ == 1) {
-      for (std::uint32_t i = 0; i < n; ++i) out[i] = clip((accumulator_[2 * i] + accumulator_[2 * i + 1]) / 2);
+      for (std::uint32_t i = 0; i < n; ++i) out[i] = clip((sum[2 * i] + sum[2 * i + 1]) / 2);
     } else {
       for (std::uint32_t i = 0; i < n; ++i) {
         std::int16_t* frame = out + static_cast<size_t>(i) * channels_;
-        frame[0] = clip(accumulator_[2 * i]);
-        frame[1] = clip(accumulator_[2 * i + 1]);
+        frame[0] = clip(sum[2 * i]);
+        frame[1] = clip(sum[2 * i + 1]);
         for (std::uint32_t c = 2; c < channels_; ++c) frame[c] = 0;
       }
     }
     out += static_cast<size_t>(n) * channels_;
-    frames -= n;
-    framesMixed_ += n;
-  }
+  });
+}
+
+void Mixer::MixWide(std::int32_t* out, std::uint32_t frames) {
+  MixChunks(frames, [&](const std::int32_t* sum, std::uint32_t n) {
+    if (channels_ == 1) {
+      for (std::uint32_t i = 0; i < n; ++i) out[i] = (sum[2 * i] + sum[2 * i + 1]) / 2;
+    } else {
+      for (std::uint32_t i = 0; i < n; ++i) {
+        std::int32_t* frame = out + static_cast<size_t>(i) * channels_;
+        frame[0] = sum[2 * i];
+        frame[1] = sum[2 * i + 1];
+        for (std::uint32_t c = 2; c < channels_; ++c) frame[c] = 0;
+      }
+    }
+    out += static_cast<size_t>(n) * channels_;
+  });
 }
 
 double LevelToAmplitude(LONG hundredthsOfDecibel) {

@@ -44,10 +44,15 @@ class Mixer final : public AudioSource {
   std::uint64_t FramesMixed() const { return framesMixed_; }
 
   void Mix(std::int16_t* out, std::uint32_t frames) override;
+  void MixWide(std::int32_t* out, std::uint32_t frames) override;
 
  private:
   Mixer() = default;
   static void Reset();
+  // Mixes FRAMES frames a chunk at a time and hands each chunk's sums
+  // (interleaved stereo) to STORE with its frame count.
+  template <typename Store>
+  void MixChunks(std::uint32_t frames, Store store);
 
   std::mutex mutex_;
   SoundBuffer* first_ = nullptr;

@@ -1,10 +1,41 @@
 #include "platform/backend/sdl/sdl_convert.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/pixels.h"
 
 namespace platform::sdl {
+namespace {
+
+bool IsXrgb(const FrameView& frame) {
+  return frame.bitsPerPixel == 32 && frame.redMask == 0xFF0000 && frame.greenMask == 0xFF00 &&
+         frame.blueMask == 0xFF;
+}
+
+const std::uint8_t* SourceRow(const FrameView& frame, std::uint32_t y) {
+  return frame.pixels + static_cast<std::intptr_t>(y) * frame.pitch;
+}
+
+std::uint32_t* OutRow(std::uint8_t* dst, std::int32_t pitch, std::uint32_t y) {
+  return reinterpret_cast<std::uint32_t*>(dst + static_cast<std::intptr_t>(y) * pitch);
+}
+
+// Widens one row of WIDTH converted pixels to OUT_WIDTH: FACTOR copies of
+// each when the factor is whole (non-zero), else through the column table.
+void Expand(const std::uint32_t* row, std::uint32_t width, std::uint32_t factor, const std::uint32_t* columns,
+            std::uint32_t outWidth, std::uint32_t* out) {
+  if (factor == 0) {
+    for (std::uint32_t x = 0; x < outWidth; ++x) out[x] = row[columns[x]];
+    return;
+  }
+  for (std::uint32_t x = 0; x < width; ++x) {
+    const std::uint32_t v = row[x];
+    for (std::uint32_t i = 0; i < factor; ++i) *out++ = v;
+  }
+}
+
+}  // namespace
 
 void FrameConverter::Prepare16(const FrameView& frame) {
   if (!table16_.empty() && table16Masks_[0] == frame.redMask && table16Masks_[1] == frame.greenMask &&
@@ -23,71 +54,130 @@ void FrameConverter::Prepare16(const FrameView& frame) {
   table16Masks_[2] = frame.blueMask;
 }
 
-void FrameConverter::Convert(const FrameView& frame, std::uint8_t* dst, std::int32_t pitch) {
-  const std::uint32_t w = frame.width, h = frame.height;
-  if (!frame.pixels || w == 0 || h == 0) return;
-  switch (frame.bitsPerPixel) {
-    case 8: {
-      for (int i = 0; i < 256; ++i) {
-        const PALETTEENTRY e = frame.palette ? frame.palette[i] : PALETTEENTRY{BYTE(i), BYTE(i), BYTE(i), 0};
-        palette_[i] = (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue;
-      }
-      for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t* src = frame.pixels + static_cast<std::intptr_t>(y) * frame.pitch;
-        auto* out = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::intptr_t>(y) * pitch);
-        std::uint32_t x = 0;
-        for (; x + 4 <= w; x += 4) {
-          out[x] = palette_[src[x]];
-          out[x + 1] = palette_[src[x + 1]];
-          out[x + 2] = palette_[src[x + 2]];
-          out[x + 3] = palette_[src[x + 3]];
-        }
-        for (; x < w; ++x) out[x] = palette_[src[x]];
-      }
-      return;
+void FrameConverter::PreparePalette(const FrameView& frame) {
+  for (int i = 0; i < 256; ++i) {
+    const PALETTEENTRY e = frame.palette ? frame.palette[i] : PALETTEENTRY{BYTE(i), BYTE(i), BYTE(i), 0};
+    palette_[i] = (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue;
+  }
+}
+
+void FrameConverter::ConvertRow(const FrameView& frame, std::uint32_t y, std::uint32_t* out) {
+  const std::uint32_t w = frame.width;
+  const std::uint8_t* src = SourceRow(frame, y);
+  if (frame.bitsPerPixel == 8) {
+    std::uint32_t x = 0;
+    for (; x + 4 <= w; x += 4) {
+      out[x] = palette_[src[x]];
+      out[x + 1] = palette_[src[x + 1]];
+      out[x + 2] = palette_[src[x + 2]];
+      out[x + 3] = palette_[src[x + 3]];
     }
-    case 16: {
-      Prepare16(frame);
-      const std::uint32_t* table = table16_.data();
-      for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t* src = frame.pixels + static_cast<std::intptr_t>(y) * frame.pitch;
-        auto* out = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::intptr_t>(y) * pitch);
-        for (std::uint32_t x = 0; x < w; ++x) {
-          std::uint16_t v;
-          std::memcpy(&v, src + 2 * x, 2);
-          out[x] = table[v];
-        }
-      }
-      return;
+    for (; x < w; ++x) out[x] = palette_[src[x]];
+    return;
+  }
+  if (frame.bitsPerPixel == 16) {
+    const std::uint32_t* table = table16_.data();
+    for (std::uint32_t x = 0; x < w; ++x) {
+      std::uint16_t v;
+      std::memcpy(&v, src + 2 * x, 2);
+      out[x] = table[v];
     }
-    case 32:
-      if (frame.redMask == 0xFF0000 && frame.greenMask == 0xFF00 && frame.blueMask == 0xFF) {
-        // Already the texture's layout; the unused top byte is ignored by it.
-        for (std::uint32_t y = 0; y < h; ++y) {
-          std::memcpy(dst + static_cast<std::intptr_t>(y) * pitch,
-                      frame.pixels + static_cast<std::intptr_t>(y) * frame.pitch, static_cast<std::size_t>(w) * 4);
-        }
-        return;
-      }
-      break;
-    default:
-      break;
+    return;
+  }
+  if (IsXrgb(frame)) {
+    // Already the output's layout; the unused top byte is ignored by SDL.
+    std::memcpy(out, src, static_cast<std::size_t>(w) * 4);
+    return;
   }
   // Any other layout (24 bits, unusual masks) through the general unpacking.
   PixelView view;
   view.bits = const_cast<std::uint8_t*>(frame.pixels);
   view.pitch = frame.pitch;
   view.width = static_cast<std::int32_t>(w);
-  view.height = static_cast<std::int32_t>(h);
+  view.height = static_cast<std::int32_t>(frame.height);
   view.format = PixelFormat{frame.bitsPerPixel, frame.redMask, frame.greenMask, frame.blueMask, 0};
   view.palette = frame.palette;
-  for (std::uint32_t y = 0; y < h; ++y) {
-    auto* out = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::intptr_t>(y) * pitch);
-    for (std::uint32_t x = 0; x < w; ++x) {
-      std::uint8_t r, g, b;
-      UnpackColor(view.format, ReadPixel(view, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)), r, g, b);
-      out[x] = (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+  for (std::uint32_t x = 0; x < w; ++x) {
+    std::uint8_t r, g, b;
+    UnpackColor(view.format, ReadPixel(view, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)), r, g, b);
+    out[x] = (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+  }
+}
+
+void FrameConverter::Convert(const FrameView& frame, std::uint8_t* dst, std::int32_t pitch) {
+  if (!frame.pixels || frame.width == 0 || frame.height == 0) return;
+  if (frame.bitsPerPixel == 8) PreparePalette(frame);
+  if (frame.bitsPerPixel == 16) Prepare16(frame);
+  for (std::uint32_t y = 0; y < frame.height; ++y) ConvertRow(frame, y, OutRow(dst, pitch, y));
+}
+
+void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint32_t outWidth,
+                                  std::uint32_t outHeight) {
+  if (sourceWidth == sourceWidth_ && sourceHeight == sourceHeight_ && outWidth == outWidth_ &&
+      outHeight == outHeight_) {
+    return;
+  }
+  sourceWidth_ = sourceWidth;
+  sourceHeight_ = sourceHeight;
+  outWidth_ = outWidth;
+  outHeight_ = outHeight;
+  // Output pixel X shows source pixel floor((X + 1/2) * source / out).
+  columns_.resize(outWidth);
+  for (std::uint32_t x = 0; x < outWidth; ++x) {
+    columns_[x] = static_cast<std::uint32_t>((2 * std::uint64_t{x} + 1) * sourceWidth / (2 * std::uint64_t{outWidth}));
+  }
+  // Source row s starts at the first output row that shows it or a later
+  // one; a row that shrinking skips starts and ends where the next starts.
+  rowStarts_.assign(sourceHeight + 1, outHeight);
+  std::uint32_t next = 0;
+  for (std::uint32_t y = 0; y < outHeight; ++y) {
+    const auto source =
+        static_cast<std::uint32_t>((2 * std::uint64_t{y} + 1) * sourceHeight / (2 * std::uint64_t{outHeight}));
+    for (; next <= source; ++next) rowStarts_[next] = y;
+  }
+  scratch_.resize(sourceWidth);
+}
+
+void FrameConverter::ScaledRows(std::uint32_t firstRow, std::uint32_t endRow, std::uint32_t& first,
+                                std::uint32_t& end) const {
+  first = rowStarts_.empty() ? 0 : rowStarts_[std::min<std::size_t>(firstRow, rowStarts_.size() - 1)];
+  end = rowStarts_.empty() ? 0 : rowStarts_[std::min<std::size_t>(endRow, rowStarts_.size() - 1)];
+}
+
+void FrameConverter::ConvertScaled(const FrameView& frame, std::uint32_t outWidth, std::uint32_t outHeight,
+                                   std::uint32_t firstRow, std::uint32_t endRow, std::uint8_t* dst,
+                                   std::int32_t pitch) {
+  const std::uint32_t w = frame.width, h = frame.height;
+  if (!frame.pixels || w == 0 || h == 0 || outWidth == 0 || outHeight == 0) return;
+  endRow = std::min(endRow, h);
+  PrepareScale(w, h, outWidth, outHeight);
+  if (frame.bitsPerPixel == 8) PreparePalette(frame);
+  if (frame.bitsPerPixel == 16) Prepare16(frame);
+  const std::uint32_t factor = outWidth % w == 0 ? outWidth / w : 0;
+  const std::size_t rowBytes = static_cast<std::size_t>(outWidth) * 4;
+  for (std::uint32_t y = firstRow; y < endRow; ++y) {
+    const std::uint32_t start = rowStarts_[y], end = rowStarts_[y + 1];
+    if (start == end) continue;  // a row that shrinking skips
+    std::uint32_t* out = OutRow(dst, pitch, start);
+    if (factor == 1) {
+      ConvertRow(frame, y, out);
+    } else if (frame.bitsPerPixel == 8) {
+      // Straight through the palette, without the row at its own size.
+      const std::uint8_t* src = SourceRow(frame, y);
+      if (factor == 0) {
+        for (std::uint32_t x = 0; x < outWidth; ++x) out[x] = palette_[src[columns_[x]]];
+      } else {
+        std::uint32_t* o = out;
+        for (std::uint32_t x = 0; x < w; ++x) {
+          const std::uint32_t v = palette_[src[x]];
+          for (std::uint32_t i = 0; i < factor; ++i) *o++ = v;
+        }
+      }
+    } else {
+      ConvertRow(frame, y, scratch_.data());
+      Expand(scratch_.data(), w, factor, columns_.data(), outWidth, out);
     }
+    for (std::uint32_t r = start + 1; r < end; ++r) std::memcpy(OutRow(dst, pitch, r), out, rowBytes);
   }
 }
 

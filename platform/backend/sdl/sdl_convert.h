@@ -1,5 +1,6 @@
-// Converting the emulated display's pixels to the 32-bit X8R8G8B8 rows the
-// SDL texture holds. Shared by the back end and its benchmark.
+// Converting the emulated display's pixels to the 32-bit X8R8G8B8 rows SDL
+// shows, at the picture's own size or scaled (nearest neighbour) to the size
+// it is shown at. Shared by the back end and its benchmark.
 #pragma once
 
 #include <cstdint>
@@ -16,13 +17,39 @@ class FrameConverter {
   // frames through their channel masks; common layouts take a fast path.
   void Convert(const FrameView& frame, std::uint8_t* dst, std::int32_t pitch);
 
+  // Writes source rows [FIRST_ROW, END_ROW) of FRAME scaled to OUT_WIDTH x
+  // OUT_HEIGHT: DST is the scaled picture's top-left pixel. Each output pixel
+  // takes the source pixel under its centre; a whole factor repeats pixels,
+  // any other goes through column and row tables made once per size. Each
+  // source row is converted once, and the output rows it fills after the
+  // first are copies.
+  void ConvertScaled(const FrameView& frame, std::uint32_t outWidth, std::uint32_t outHeight,
+                     std::uint32_t firstRow, std::uint32_t endRow, std::uint8_t* dst, std::int32_t pitch);
+  // The output rows [first, end) that source rows [FIRST_ROW, END_ROW) fill
+  // at the size of the last ConvertScaled (or PrepareScale).
+  void ScaledRows(std::uint32_t firstRow, std::uint32_t endRow, std::uint32_t& first, std::uint32_t& end) const;
+  // Makes the tables for a picture of SOURCE size shown at OUT size.
+  void PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint32_t outWidth,
+                    std::uint32_t outHeight);
+
  private:
   void Prepare16(const FrameView& frame);
+  void PreparePalette(const FrameView& frame);
+  // One source row at its own size.
+  void ConvertRow(const FrameView& frame, std::uint32_t y, std::uint32_t* out);
 
   std::uint32_t palette_[256] = {};
   // 16-bit value to 32-bit pixel, built once per channel layout.
   std::vector<std::uint32_t> table16_;
   std::uint32_t table16Masks_[3] = {};
+
+  // Scaling: the source column under each output column, the first output
+  // row of each source row (one more entry for the end), and a row of the
+  // source converted at its own size.
+  std::uint32_t sourceWidth_ = 0, sourceHeight_ = 0, outWidth_ = 0, outHeight_ = 0;
+  std::vector<std::uint32_t> columns_;
+  std::vector<std::uint32_t> rowStarts_;
+  std::vector<std::uint32_t> scratch_;
 };
 
 }  // namespace platform::sdl

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-std::unique_ptr<Backend> CreateSdlBackend(const SdlOptions&, std::string& error) {
-  return sdl::SdlBackend::Create(error);
+std::unique_ptr<Backend> CreateSdlBackend(const SdlOptions& options, std::string& error) {
+  return sdl::SdlBackend::Create(options, error);
 }
 
 }  // namespace platform

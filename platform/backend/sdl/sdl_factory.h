@@ -11,7 +11,12 @@
 namespace platform {
 
 // What a program may choose about the SDL back end at start-up.
-struct SdlOptions {};
+struct SdlOptions {
+  // The window's scale: 1, 2, 3 ... times the program's own size; 0 takes
+  // the largest at which a 640 x 480 client area with its menu bar fits in
+  // 90% of the desktop's usable area.
+  int windowScale = 0;
+};
 
 // Starts SDL's video and returns the back end, or null with ERROR set when
 // there is no display.

@@ -101,7 +101,7 @@ class LiveBackend : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::string error;
-    backend = SdlBackend::Create(error);
+    backend = SdlBackend::Create({}, error);
     if (!backend) GTEST_SKIP() << "no offscreen video driver: " << error;
     WindowDesc desc;
     desc.caption = "Zornack";
