@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/pixels.h"
 
 namespace platform::sdl {
@@ -19,20 +23,6 @@ const std::uint8_t* SourceRow(const FrameView& frame, std::uint32_t y) {
 
 std::uint32_t* OutRow(std::uint8_t* dst, std::int32_t pitch, std::uint32_t y) {
   return reinterpret_cast<std::uint32_t*>(dst + static_cast<std::intptr_t>(y) * pitch);
-}
-
-// Widens one row of WIDTH converted pixels to OUT_WIDTH: FACTOR copies of
-// each when the factor is whole (non-zero), else through the column table.
-void Expand(const std::uint32_t* row, std::uint32_t width, std::uint32_t factor, const std::uint32_t* columns,
-            std::uint32_t outWidth, std::uint32_t* out) {
-  if (factor == 0) {
-    for (std::uint32_t x = 0; x < outWidth; ++x) out[x] = row[columns[x]];
-    return;
-  }
-  for (std::uint32_t x = 0; x < width; ++x) {
-    const std::uint32_t v = row[x];
-    for (std::uint32_t i = 0; i < factor; ++i) *out++ = v;
-  }
 }
 
 }  // namespace
@@ -121,11 +111,14 @@ void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourc
   sourceHeight_ = sourceHeight;
   outWidth_ = outWidth;
   outHeight_ = outHeight;
-  // Output pixel X shows source pixel floor((X + 1/2) * source / out).
-  columns_.resize(outWidth);
+  // Output pixel X shows source pixel floor((X + 1/2) * source / out):
+  // source pixel x fills repeats_[x] output pixels (none when shrinking
+  // skips it).
+  repeats_.assign(sourceWidth, 0);
   for (std::uint32_t x = 0; x < outWidth; ++x) {
-    columns_[x] = static_cast<std::uint32_t>((2 * std::uint64_t{x} + 1) * sourceWidth / (2 * std::uint64_t{outWidth}));
+    ++repeats_[static_cast<std::size_t>((2 * std::uint64_t{x} + 1) * sourceWidth / (2 * std::uint64_t{outWidth}))];
   }
+  widest_ = (*std::max_element(repeats_.begin(), repeats_.end()) + 3) / 4 * 4;
   // Source row s starts at the first output row that shows it or a later
   // one; a row that shrinking skips starts and ends where the next starts.
   rowStarts_.assign(sourceHeight + 1, outHeight);
@@ -136,6 +129,7 @@ void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourc
     for (; next <= source; ++next) rowStarts_[next] = y;
   }
   scratch_.resize(sourceWidth);
+  outRow_.resize(outWidth + widest_);
 }
 
 void FrameConverter::ScaledRows(std::uint32_t firstRow, std::uint32_t endRow, std::uint32_t& first,
@@ -153,32 +147,56 @@ void FrameConverter::ConvertScaled(const FrameView& frame, std::uint32_t outWidt
   PrepareScale(w, h, outWidth, outHeight);
   if (frame.bitsPerPixel == 8) PreparePalette(frame);
   if (frame.bitsPerPixel == 16) Prepare16(frame);
-  const std::uint32_t factor = outWidth % w == 0 ? outWidth / w : 0;
+  std::uint32_t* row = outRow_.data();
   const std::size_t rowBytes = static_cast<std::size_t>(outWidth) * 4;
   for (std::uint32_t y = firstRow; y < endRow; ++y) {
     const std::uint32_t start = rowStarts_[y], end = rowStarts_[y + 1];
     if (start == end) continue;  // a row that shrinking skips
-    std::uint32_t* out = OutRow(dst, pitch, start);
-    if (factor == 1) {
-      ConvertRow(frame, y, out);
+    // The output row is made once, in the cache, then copied to every
+    // output row that shows this source row.
+    if (outWidth == w) {
+      ConvertRow(frame, y, row);
     } else if (frame.bitsPerPixel == 8) {
       // Straight through the palette, without the row at its own size.
       const std::uint8_t* src = SourceRow(frame, y);
-      if (factor == 0) {
-        for (std::uint32_t x = 0; x < outWidth; ++x) out[x] = palette_[src[columns_[x]]];
-      } else {
-        std::uint32_t* o = out;
-        for (std::uint32_t x = 0; x < w; ++x) {
-          const std::uint32_t v = palette_[src[x]];
-          for (std::uint32_t i = 0; i < factor; ++i) *o++ = v;
-        }
-      }
+      Widen([&](std::uint32_t x) { return palette_[src[x]]; }, row);
     } else {
       ConvertRow(frame, y, scratch_.data());
-      Expand(scratch_.data(), w, factor, columns_.data(), outWidth, out);
+      const std::uint32_t* converted = scratch_.data();
+      Widen([&](std::uint32_t x) { return converted[x]; }, row);
     }
-    for (std::uint32_t r = start + 1; r < end; ++r) std::memcpy(OutRow(dst, pitch, r), out, rowBytes);
+    for (std::uint32_t r = start; r < end; ++r) std::memcpy(OutRow(dst, pitch, r), row, rowBytes);
   }
+}
+
+template <typename Pixel>
+void FrameConverter::Widen(Pixel pixel, std::uint32_t* out) const {
+  // Each source pixel is written widest_ times from where it starts, and
+  // the next one starts repeats_ further on, over what was too many: no
+  // branch on the count, and whole-vector stores. The row has room for the
+  // last pixel's extra copies.
+  const std::uint32_t w = sourceWidth_;
+  const std::uint8_t* repeats = repeats_.data();
+#if defined(__SSE2__)
+  if (widest_ <= 4) {
+    for (std::uint32_t x = 0; x < w; ++x) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_set1_epi32(static_cast<int>(pixel(x))));
+      out += repeats[x];
+    }
+    return;
+  }
+  for (std::uint32_t x = 0; x < w; ++x) {
+    const __m128i v = _mm_set1_epi32(static_cast<int>(pixel(x)));
+    for (std::uint32_t i = 0; i < widest_; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+    out += repeats[x];
+  }
+#else
+  for (std::uint32_t x = 0; x < w; ++x) {
+    const std::uint32_t v = pixel(x);
+    for (std::uint32_t i = 0; i < widest_; ++i) out[i] = v;
+    out += repeats[x];
+  }
+#endif
 }
 
 }  // namespace platform::sdl

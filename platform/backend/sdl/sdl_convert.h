@@ -37,19 +37,25 @@ class FrameConverter {
   void PreparePalette(const FrameView& frame);
   // One source row at its own size.
   void ConvertRow(const FrameView& frame, std::uint32_t y, std::uint32_t* out);
+  // One row at the output's width, PIXEL(x) giving source pixel x.
+  template <typename Pixel>
+  void Widen(Pixel pixel, std::uint32_t* out) const;
 
   std::uint32_t palette_[256] = {};
   // 16-bit value to 32-bit pixel, built once per channel layout.
   std::vector<std::uint32_t> table16_;
   std::uint32_t table16Masks_[3] = {};
 
-  // Scaling: the source column under each output column, the first output
-  // row of each source row (one more entry for the end), and a row of the
-  // source converted at its own size.
+  // Scaling: how many output columns each source column fills (at most
+  // widest_, rounded up to whole vectors), the first output row of each
+  // source row (one more entry for the end), and a row of the source
+  // converted at its own size, and one at the output's.
   std::uint32_t sourceWidth_ = 0, sourceHeight_ = 0, outWidth_ = 0, outHeight_ = 0;
-  std::vector<std::uint32_t> columns_;
+  std::vector<std::uint8_t> repeats_;
+  std::uint32_t widest_ = 0;
   std::vector<std::uint32_t> rowStarts_;
   std::vector<std::uint32_t> scratch_;
+  std::vector<std::uint32_t> outRow_;
 };
 
 }  // namespace platform::sdl
