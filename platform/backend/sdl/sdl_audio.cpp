@@ -11,7 +11,10 @@
 namespace platform::sdl {
 namespace {
 
-// The gain returns to 1 with this time constant once the sums are quiet.
+// The gain holds this long after the last frame above the knee, longer than
+// half a period of any tone heard, so it does not ripple with the waveform;
+// then it returns to 1 with the time constant after.
+constexpr double kHoldSeconds = 0.02;
 constexpr double kRecoverySeconds = 0.05;
 // A gain this close to 1 is 1 again: the limiter is at rest.
 constexpr double kRest = 1.0 - 1e-6;
@@ -25,7 +28,9 @@ constexpr Uint16 kDeviceFrames = 512;
 OutputLimiter::OutputLimiter(std::uint32_t rate) { SetRate(rate); }
 
 void OutputLimiter::SetRate(std::uint32_t rate) {
-  recovery_ = 1.0 - std::exp(-1.0 / (kRecoverySeconds * std::max<std::uint32_t>(rate, 1)));
+  rate = std::max<std::uint32_t>(rate, 1);
+  recovery_ = 1.0 - std::exp(-1.0 / (kRecoverySeconds * rate));
+  holdFrames_ = static_cast<std::uint32_t>(kHoldSeconds * rate);
 }
 
 double OutputLimiter::Curve(double level) {
@@ -39,8 +44,10 @@ void OutputLimiter::Process(const std::int32_t* in, std::int16_t* out, std::uint
     std::int32_t peak = 0;
     for (std::uint32_t c = 0; c < channels; ++c) peak = std::max(peak, std::abs(in[c]));
     if (peak > kKnee) {
-      const double wanted = Curve(peak) / peak;
-      gain_ = std::min(gain_ + (1.0 - gain_) * recovery_, wanted);
+      gain_ = std::min(gain_, Curve(peak) / peak);
+      held_ = holdFrames_;
+    } else if (held_ > 0) {
+      --held_;
     } else if (gain_ < 1.0) {
       gain_ += (1.0 - gain_) * recovery_;
       if (gain_ > kRest) gain_ = 1.0;

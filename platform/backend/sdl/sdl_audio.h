@@ -11,9 +11,10 @@ namespace platform::sdl {
 // sound of the game (they peak at -1 dBFS) is untouched. A louder frame
 // turns the gain down at once, far enough that its loudest sample lands on
 // a curve that bends smoothly from the knee towards, but never reaches, full
-// scale; the gain then comes back up over some tens of milliseconds, so a
-// burst of loud sums is turned down as a whole instead of having its peaks
-// cut flat. Channels share the gain, keeping the stereo picture.
+// scale; the gain holds while loud sums go on and then comes back up over
+// some tens of milliseconds, so a burst of loud sums is turned down as a
+// whole instead of having its peaks cut flat. Channels share the gain,
+// keeping the stereo picture.
 class OutputLimiter {
  public:
   // Above this, the curve bends: -0.9 dBFS.
@@ -30,7 +31,9 @@ class OutputLimiter {
 
  private:
   double gain_ = 1.0;
-  double recovery_ = 0.0;  // share of the way back to 1 the gain goes each frame
+  double recovery_ = 0.0;        // share of the way back to 1 the gain goes each frame
+  std::uint32_t holdFrames_ = 0;  // frames the gain holds after a loud one
+  std::uint32_t held_ = 0;        // of those, still to go
 };
 
 }  // namespace platform::sdl
