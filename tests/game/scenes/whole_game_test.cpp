@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -465,6 +466,35 @@ TEST_F(WholeGameTest, FramesAllocateNothing) {
   EXPECT_GT(Game().Score, 0);
   EXPECT_EQ(Game().BombsLeft, 2);
   EXPECT_TRUE(Game().LaserMode);
+}
+
+// Full screen loses its surfaces with the focus. When the focus comes back
+// without anything covering the window (no expose), the game's frames must
+// reach the screen again, and the restored memory's test pattern never.
+TEST_F(WholeGameTest, FullScreenShowsTheGameAgainWhenTheFocusReturns) {
+  Start();
+  Run(1);
+  backend.QueueMenuChoice(form->F1->Command());
+  Run(3);
+  ASSERT_TRUE(backend.FullScreen());
+  backend.SetFrameHistory(16);
+  backend.QueueSimple(platform::EventType::FocusLost);
+  Run(5);
+  const std::uint64_t before = backend.FramesPresented();
+  backend.QueueSimple(platform::EventType::FocusGained);
+  Run(3);
+  EXPECT_GE(backend.FramesPresented(), before + 3);
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+  for (const auto& frame : backend.Frames()) {
+    if (frame.number <= before) continue;
+    const bool black = std::all_of(frame.pixels.begin(), frame.pixels.end(), [](std::uint32_t p) { return p == kBlack; });
+    int logo = 0;
+    for (std::uint32_t y = 80; y < 176; ++y) {
+      for (std::uint32_t x = 192; x < 448; ++x) logo += frame.At(x, y) != kBlack;
+    }
+    const bool title = logo > 2000 && frame.At(20, 200) == kBlack && frame.At(600, 400) == kBlack;
+    EXPECT_TRUE(black || title) << "frame " << frame.number << " shows neither black nor the title";
+  }
 }
 
 TEST_F(WholeGameTest, RepaintReloadsThePalette) {
