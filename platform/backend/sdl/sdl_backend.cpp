@@ -9,6 +9,9 @@
 #if defined(__linux__)
 #include <sys/prctl.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "platform/backend/sdl/sdl_choice.h"
 
@@ -80,6 +83,14 @@ bool SdlBackend::Start(const SdlOptions& options, std::string& error) {
   // Sleeps of this thread (the frame pace, the vertical blank) wake when
   // asked, not up to the default 50 us later.
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
+#if defined(__GLIBC__)
+  // Pixel memory comes and goes in blocks of megabytes with every switch
+  // between a window and full screen (the emulated desktop, the window's
+  // surface). Taken from the system and given back directly, such blocks
+  // leave no holes in the heap for the process to grow by; the C library
+  // would otherwise raise this threshold after the first one.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
   if (const char* log = std::getenv("BRIN_SDL_SLEEP_LOG")) sleepLog_ = log;
   return true;

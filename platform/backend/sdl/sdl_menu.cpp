@@ -87,7 +87,8 @@ MenuBar::~MenuBar() { Release(); }
 
 void MenuBar::Release() {
   FreeLabels();
-  if (font_) TTF_CloseFont(font_);
+  for (auto& [scale, font] : fonts_) TTF_CloseFont(font);
+  fonts_.clear();
   font_ = nullptr;
   renderer_ = nullptr;
 }
@@ -103,8 +104,16 @@ bool MenuBar::Init(SDL_Renderer* renderer) {
 }
 
 bool MenuBar::OpenFont() {
-  if (font_) TTF_CloseFont(font_);
-  font_ = fontFile_.empty() ? nullptr : TTF_OpenFont(fontFile_.c_str(), kFontPixels * scale_);
+  // Opened once for each scale: switching between a window and full screen
+  // goes back and forth between two.
+  font_ = nullptr;
+  for (const auto& [scale, font] : fonts_) {
+    if (scale == scale_) font_ = font;
+  }
+  if (!font_ && !fontFile_.empty()) {
+    font_ = TTF_OpenFont(fontFile_.c_str(), kFontPixels * scale_);
+    if (font_) fonts_.emplace_back(scale_, font_);
+  }
   return font_ != nullptr;
 }
 

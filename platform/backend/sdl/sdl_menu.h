@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend/backend.h"
@@ -89,7 +90,8 @@ class MenuBar {
   int ItemAt(int x, int y) const;
 
   SDL_Renderer* renderer_ = nullptr;
-  TTF_Font* font_ = nullptr;
+  TTF_Font* font_ = nullptr;                         // at the current scale
+  std::vector<std::pair<int, TTF_Font*>> fonts_;     // every scale's, by scale
   std::string fontFile_;
   int scale_ = 1;
   MenuDesc menu_;
