@@ -149,8 +149,8 @@ void ScaledConvert8(benchmark::State& state) {
   std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * h);
   const FrameView frame = f.Frame8();
   for (auto _ : state) {
-    converter.ConvertScaled(frame, w, h, 0, kHeight, reinterpret_cast<std::uint8_t*>(out.data()),
-                            static_cast<std::int32_t>(w * 4));
+    converter.ConvertScaled(frame, w, h, platform::sdl::PixelArea{0, 0, kWidth, kHeight},
+                            reinterpret_cast<std::uint8_t*>(out.data()), static_cast<std::int32_t>(w * 4));
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * w * h);

@@ -102,11 +102,11 @@ class SdlBackend : public Backend {
   // (both made again when the window's size changes).
   bool AttachSurface();
   // Software path: keeps FRAME's pixels and palette; true when anything
-  // besides rows changed (size, place, format, palette), and in any case
-  // sets dirtyBands_ to the runs of rows that differ.
+  // besides pixels changed (size, place, format, palette), and in any case
+  // sets dirty_ to areas that cover the pixels that differ.
   bool KeepFrame(const FrameView& frame);
-  // Software path: converts source rows [FIRST, END) into the surface.
-  void DrawRows(std::uint32_t first, std::uint32_t end, const SDL_Rect& picture);
+  // Software path: converts an area of the kept frame into the surface.
+  void DrawArea(const PixelArea& area, const SDL_Rect& picture);
   void LogSleep(std::int64_t lateUs);
 
   // Events.
@@ -138,8 +138,8 @@ class SdlBackend : public Backend {
   int pictureX_ = 0, pictureY_ = 0;           // its place in the client area
 
   // Software path: the surface drawn on, the last frame kept (pixels and
-  // palette) for redrawing and for finding the rows that changed, and those
-  // rows as runs [first, end).
+  // palette) for redrawing and for finding what changed, and the areas that
+  // cover what changed: a few rows each, as wide as their changes.
   SDL_Surface* surface_ = nullptr;
   int surfaceWidth_ = 0, surfaceHeight_ = 0;
   void* surfacePixels_ = nullptr;
@@ -147,9 +147,9 @@ class SdlBackend : public Backend {
   std::vector<std::uint8_t> kept_;
   std::array<PALETTEENTRY, 256> keptPalette_{};
   FrameView keptFrame_{};
-  static constexpr std::size_t kMaxBands = 16;
-  std::array<std::uint32_t, 2 * kMaxBands> dirtyBands_{};
-  std::size_t dirtyBandCount_ = 0;
+  static constexpr std::size_t kMaxAreas = 64;
+  std::array<PixelArea, kMaxAreas> dirty_{};
+  std::size_t dirtyCount_ = 0;
   bool redrawAll_ = true;
 
   DisplayMode desktop_{};  // as the program sees it: the real one divided by the scale

@@ -51,46 +51,46 @@ void FrameConverter::PreparePalette(const FrameView& frame) {
   }
 }
 
-void FrameConverter::ConvertRow(const FrameView& frame, std::uint32_t y, std::uint32_t* out) {
-  const std::uint32_t w = frame.width;
+void FrameConverter::ConvertRow(const FrameView& frame, std::uint32_t y, std::uint32_t left, std::uint32_t right,
+                                std::uint32_t* out) {
   const std::uint8_t* src = SourceRow(frame, y);
   if (frame.bitsPerPixel == 8) {
-    std::uint32_t x = 0;
-    for (; x + 4 <= w; x += 4) {
-      out[x] = palette_[src[x]];
-      out[x + 1] = palette_[src[x + 1]];
-      out[x + 2] = palette_[src[x + 2]];
-      out[x + 3] = palette_[src[x + 3]];
+    std::uint32_t x = left;
+    for (; x + 4 <= right; x += 4, out += 4) {
+      out[0] = palette_[src[x]];
+      out[1] = palette_[src[x + 1]];
+      out[2] = palette_[src[x + 2]];
+      out[3] = palette_[src[x + 3]];
     }
-    for (; x < w; ++x) out[x] = palette_[src[x]];
+    for (; x < right; ++x) *out++ = palette_[src[x]];
     return;
   }
   if (frame.bitsPerPixel == 16) {
     const std::uint32_t* table = table16_.data();
-    for (std::uint32_t x = 0; x < w; ++x) {
+    for (std::uint32_t x = left; x < right; ++x) {
       std::uint16_t v;
       std::memcpy(&v, src + 2 * x, 2);
-      out[x] = table[v];
+      *out++ = table[v];
     }
     return;
   }
   if (IsXrgb(frame)) {
     // Already the output's layout; the unused top byte is ignored by SDL.
-    std::memcpy(out, src, static_cast<std::size_t>(w) * 4);
+    std::memcpy(out, src + 4 * left, static_cast<std::size_t>(right - left) * 4);
     return;
   }
   // Any other layout (24 bits, unusual masks) through the general unpacking.
   PixelView view;
   view.bits = const_cast<std::uint8_t*>(frame.pixels);
   view.pitch = frame.pitch;
-  view.width = static_cast<std::int32_t>(w);
+  view.width = static_cast<std::int32_t>(frame.width);
   view.height = static_cast<std::int32_t>(frame.height);
   view.format = PixelFormat{frame.bitsPerPixel, frame.redMask, frame.greenMask, frame.blueMask, 0};
   view.palette = frame.palette;
-  for (std::uint32_t x = 0; x < w; ++x) {
+  for (std::uint32_t x = left; x < right; ++x) {
     std::uint8_t r, g, b;
     UnpackColor(view.format, ReadPixel(view, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)), r, g, b);
-    out[x] = (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+    *out++ = (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
   }
 }
 
@@ -98,7 +98,7 @@ void FrameConverter::Convert(const FrameView& frame, std::uint8_t* dst, std::int
   if (!frame.pixels || frame.width == 0 || frame.height == 0) return;
   if (frame.bitsPerPixel == 8) PreparePalette(frame);
   if (frame.bitsPerPixel == 16) Prepare16(frame);
-  for (std::uint32_t y = 0; y < frame.height; ++y) ConvertRow(frame, y, OutRow(dst, pitch, y));
+  for (std::uint32_t y = 0; y < frame.height; ++y) ConvertRow(frame, y, 0, frame.width, OutRow(dst, pitch, y));
 }
 
 void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint32_t outWidth,
@@ -119,6 +119,8 @@ void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourc
     ++repeats_[static_cast<std::size_t>((2 * std::uint64_t{x} + 1) * sourceWidth / (2 * std::uint64_t{outWidth}))];
   }
   widest_ = (*std::max_element(repeats_.begin(), repeats_.end()) + 3) / 4 * 4;
+  columnStarts_.assign(sourceWidth + 1, 0);
+  for (std::uint32_t x = 0; x < sourceWidth; ++x) columnStarts_[x + 1] = columnStarts_[x] + repeats_[x];
   // Source row s starts at the first output row that shows it or a later
   // one; a row that shrinking skips starts and ends where the next starts.
   rowStarts_.assign(sourceHeight + 1, outHeight);
@@ -132,71 +134,77 @@ void FrameConverter::PrepareScale(std::uint32_t sourceWidth, std::uint32_t sourc
   outRow_.resize(outWidth + widest_);
 }
 
-void FrameConverter::ScaledRows(std::uint32_t firstRow, std::uint32_t endRow, std::uint32_t& first,
-                                std::uint32_t& end) const {
-  first = rowStarts_.empty() ? 0 : rowStarts_[std::min<std::size_t>(firstRow, rowStarts_.size() - 1)];
-  end = rowStarts_.empty() ? 0 : rowStarts_[std::min<std::size_t>(endRow, rowStarts_.size() - 1)];
-}
-
-void FrameConverter::ConvertScaled(const FrameView& frame, std::uint32_t outWidth, std::uint32_t outHeight,
-                                   std::uint32_t firstRow, std::uint32_t endRow, std::uint8_t* dst,
-                                   std::int32_t pitch) {
-  const std::uint32_t w = frame.width, h = frame.height;
-  if (!frame.pixels || w == 0 || h == 0 || outWidth == 0 || outHeight == 0) return;
-  endRow = std::min(endRow, h);
-  PrepareScale(w, h, outWidth, outHeight);
-  if (frame.bitsPerPixel == 8) PreparePalette(frame);
-  if (frame.bitsPerPixel == 16) Prepare16(frame);
-  std::uint32_t* row = outRow_.data();
-  const std::size_t rowBytes = static_cast<std::size_t>(outWidth) * 4;
-  for (std::uint32_t y = firstRow; y < endRow; ++y) {
-    const std::uint32_t start = rowStarts_[y], end = rowStarts_[y + 1];
-    if (start == end) continue;  // a row that shrinking skips
-    // The output row is made once, in the cache, then copied to every
-    // output row that shows this source row.
-    if (outWidth == w) {
-      ConvertRow(frame, y, row);
-    } else if (frame.bitsPerPixel == 8) {
-      // Straight through the palette, without the row at its own size.
-      const std::uint8_t* src = SourceRow(frame, y);
-      Widen([&](std::uint32_t x) { return palette_[src[x]]; }, row);
-    } else {
-      ConvertRow(frame, y, scratch_.data());
-      const std::uint32_t* converted = scratch_.data();
-      Widen([&](std::uint32_t x) { return converted[x]; }, row);
-    }
-    for (std::uint32_t r = start; r < end; ++r) std::memcpy(OutRow(dst, pitch, r), row, rowBytes);
-  }
-}
-
 template <typename Pixel>
-void FrameConverter::Widen(Pixel pixel, std::uint32_t* out) const {
+void FrameConverter::Widen(Pixel pixel, std::uint32_t left, std::uint32_t right, std::uint32_t* out) const {
   // Each source pixel is written widest_ times from where it starts, and
   // the next one starts repeats_ further on, over what was too many: no
   // branch on the count, and whole-vector stores. The row has room for the
   // last pixel's extra copies.
-  const std::uint32_t w = sourceWidth_;
   const std::uint8_t* repeats = repeats_.data();
 #if defined(__SSE2__)
   if (widest_ <= 4) {
-    for (std::uint32_t x = 0; x < w; ++x) {
+    for (std::uint32_t x = left; x < right; ++x) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_set1_epi32(static_cast<int>(pixel(x))));
       out += repeats[x];
     }
     return;
   }
-  for (std::uint32_t x = 0; x < w; ++x) {
+  for (std::uint32_t x = left; x < right; ++x) {
     const __m128i v = _mm_set1_epi32(static_cast<int>(pixel(x)));
     for (std::uint32_t i = 0; i < widest_; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
     out += repeats[x];
   }
 #else
-  for (std::uint32_t x = 0; x < w; ++x) {
+  for (std::uint32_t x = left; x < right; ++x) {
     const std::uint32_t v = pixel(x);
     for (std::uint32_t i = 0; i < widest_; ++i) out[i] = v;
     out += repeats[x];
   }
 #endif
+}
+
+PixelArea FrameConverter::Scaled(const PixelArea& source) const {
+  if (rowStarts_.empty() || columnStarts_.empty()) return PixelArea{};
+  const auto column = [this](std::uint32_t x) { return columnStarts_[std::min<std::size_t>(x, sourceWidth_)]; };
+  const auto row = [this](std::uint32_t y) { return rowStarts_[std::min<std::size_t>(y, sourceHeight_)]; };
+  return PixelArea{column(source.left), row(source.top), column(source.right), row(source.bottom)};
+}
+
+void FrameConverter::ConvertScaled(const FrameView& frame, std::uint32_t outWidth, std::uint32_t outHeight,
+                                   const PixelArea& source, std::uint8_t* dst, std::int32_t pitch) {
+  const std::uint32_t w = frame.width, h = frame.height;
+  if (!frame.pixels || w == 0 || h == 0 || outWidth == 0 || outHeight == 0) return;
+  const std::uint32_t left = std::min(source.left, w), right = std::min(source.right, w);
+  const std::uint32_t bottom = std::min(source.bottom, h);
+  if (left >= right) return;
+  PrepareScale(w, h, outWidth, outHeight);
+  if (frame.bitsPerPixel == 8) PreparePalette(frame);
+  if (frame.bitsPerPixel == 16) Prepare16(frame);
+  const std::uint32_t outLeft = columnStarts_[left];
+  const std::size_t bytes = static_cast<std::size_t>(columnStarts_[right] - outLeft) * 4;
+  std::uint32_t* row = outRow_.data();
+  for (std::uint32_t y = source.top; y < bottom; ++y) {
+    const std::uint32_t start = rowStarts_[y], end = rowStarts_[y + 1];
+    if (start == end) continue;  // a row that shrinking skips
+    if (outWidth == w && end == start + 1) {
+      ConvertRow(frame, y, left, right, OutRow(dst, pitch, start) + outLeft);  // nothing to widen or repeat
+      continue;
+    }
+    // The output row is made once, in the cache, then copied to every
+    // output row that shows this source row.
+    if (outWidth == w) {
+      ConvertRow(frame, y, left, right, row);
+    } else if (frame.bitsPerPixel == 8) {
+      // Straight through the palette, without the row at its own size.
+      const std::uint8_t* src = SourceRow(frame, y);
+      Widen([&](std::uint32_t x) { return palette_[src[x]]; }, left, right, row);
+    } else {
+      ConvertRow(frame, y, left, right, scratch_.data());
+      const std::uint32_t* converted = scratch_.data();
+      Widen([&](std::uint32_t x) { return converted[x - left]; }, left, right, row);
+    }
+    for (std::uint32_t r = start; r < end; ++r) std::memcpy(OutRow(dst, pitch, r) + outLeft, row, bytes);
+  }
 }
 
 }  // namespace platform::sdl

@@ -5,14 +5,53 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/backend/sdl/sdl_backend.h"
 #include "platform/backend/sdl/sdl_choice.h"
 
 namespace platform::sdl {
 namespace {
 
-// Runs of changed rows closer than this are shown as one.
-constexpr std::uint32_t kBandGap = 8;
+// Changed rows closer than this go into one area, of at most so many rows:
+// short areas stay as narrow as the changes in them.
+constexpr std::uint32_t kAreaGap = 4;
+constexpr std::uint32_t kAreaRows = 16;
+
+// Where two rows of SIZE bytes first differ (SIZE when they do not), and
+// the end of their last difference: 64 bytes at a time, then byte by byte
+// inside the block that differs.
+constexpr std::size_t kBlock = 64;
+
+bool SameBlock(const std::uint8_t* a, const std::uint8_t* b) {
+#if defined(__SSE2__)
+  __m128i same = _mm_set1_epi8(-1);
+  for (std::size_t i = 0; i < kBlock; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    same = _mm_and_si128(same, _mm_cmpeq_epi8(x, y));
+  }
+  return _mm_movemask_epi8(same) == 0xFFFF;
+#else
+  return std::memcmp(a, b, kBlock) == 0;
+#endif
+}
+
+std::size_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
+  std::size_t i = 0;
+  while (i + kBlock <= size && SameBlock(a + i, b + i)) i += kBlock;
+  while (i < size && a[i] == b[i]) ++i;
+  return i;
+}
+
+std::size_t DifferenceEnd(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
+  std::size_t end = size;
+  while (end >= kBlock && SameBlock(a + end - kBlock, b + end - kBlock)) end -= kBlock;
+  while (end > 0 && a[end - 1] == b[end - 1]) --end;
+  return end;
+}
 
 bool IsXrgbSurface(const SDL_Surface* surface) {
   return surface->format->BytesPerPixel == 4 && surface->format->Rmask == 0xFF0000 &&
@@ -111,7 +150,7 @@ void SdlBackend::Upload(const FrameView& frame) {
       return;
     }
     const SDL_Rect picture = PictureRect();
-    for (std::size_t i = 0; i < dirtyBandCount_; ++i) DrawRows(dirtyBands_[2 * i], dirtyBands_[2 * i + 1], picture);
+    for (std::size_t i = 0; i < dirtyCount_; ++i) DrawArea(dirty_[i], picture);
     return;
   }
   if (!picture_ || w > textureWidth_ || h > textureHeight_) {
@@ -142,16 +181,16 @@ void SdlBackend::Present(const FrameView& frame) {
     Render();
     return;
   }
-  if (dirtyBandCount_ == 0 || !haveDesc_ || !desc_.visible) return;
-  // Only the rows drawn go to the screen.
+  if (dirtyCount_ == 0 || !haveDesc_ || !desc_.visible) return;
+  // Only the areas drawn go to the screen.
   const SDL_Rect picture = PictureRect();
-  SDL_Rect rects[kMaxBands];
+  SDL_Rect rects[kMaxAreas];
   int count = 0;
-  for (std::size_t i = 0; i < dirtyBandCount_; ++i) {
-    std::uint32_t first = 0, end = 0;
-    converter_.ScaledRows(dirtyBands_[2 * i], dirtyBands_[2 * i + 1], first, end);
-    if (end > first) {
-      rects[count++] = SDL_Rect{picture.x, picture.y + static_cast<int>(first), picture.w, static_cast<int>(end - first)};
+  for (std::size_t i = 0; i < dirtyCount_; ++i) {
+    const PixelArea shown = converter_.Scaled(dirty_[i]);
+    if (shown.right > shown.left && shown.bottom > shown.top) {
+      rects[count++] = SDL_Rect{picture.x + static_cast<int>(shown.left), picture.y + static_cast<int>(shown.top),
+                                static_cast<int>(shown.right - shown.left), static_cast<int>(shown.bottom - shown.top)};
     }
   }
   if (count > 0) SDL_UpdateWindowSurfaceRects(window_, rects, count);
@@ -190,26 +229,35 @@ bool SdlBackend::KeepFrame(const FrameView& frame) {
       keptFrame_.palette = nullptr;
     }
   }
-  // The runs of rows that differ from the kept ones, which take their place.
-  dirtyBandCount_ = 0;
+  // The rows that differ from the kept ones take their place; the areas
+  // gather them, each as wide as the changes in its rows.
+  dirtyCount_ = 0;
   for (std::uint32_t y = 0; y < frame.height; ++y) {
     const std::uint8_t* row = frame.pixels + static_cast<std::intptr_t>(y) * frame.pitch;
     std::uint8_t* keptRow = kept_.data() + y * rowBytes;
-    if (!reshaped && std::memcmp(row, keptRow, rowBytes) == 0) continue;
-    std::memcpy(keptRow, row, rowBytes);
-    std::uint32_t* last = dirtyBandCount_ > 0 ? &dirtyBands_[2 * dirtyBandCount_ - 1] : nullptr;
-    if (last && (y - *last < kBandGap || dirtyBandCount_ == kMaxBands)) {
-      *last = y + 1;
+    std::size_t first = 0, end = rowBytes;
+    if (!reshaped) {
+      // Most rows are as they were: the library's compare says so fastest.
+      if (std::memcmp(row, keptRow, rowBytes) == 0) continue;
+      first = FirstDifference(row, keptRow, rowBytes);
+      end = DifferenceEnd(row, keptRow, rowBytes);
+    }
+    std::memcpy(keptRow + first, row + first, end - first);
+    const auto left = static_cast<std::uint32_t>(first / bytes);
+    const auto right = static_cast<std::uint32_t>((end + bytes - 1) / bytes);
+    PixelArea* last = dirtyCount_ > 0 ? &dirty_[dirtyCount_ - 1] : nullptr;
+    if (last && ((y - last->bottom < kAreaGap && y - last->top < kAreaRows) || dirtyCount_ == kMaxAreas)) {
+      last->bottom = y + 1;
+      last->left = std::min(last->left, left);
+      last->right = std::max(last->right, right);
     } else {
-      dirtyBands_[2 * dirtyBandCount_] = y;
-      dirtyBands_[2 * dirtyBandCount_ + 1] = y + 1;
-      ++dirtyBandCount_;
+      dirty_[dirtyCount_++] = PixelArea{left, y, right, y + 1};
     }
   }
   return reshaped || recoloured;
 }
 
-void SdlBackend::DrawRows(std::uint32_t first, std::uint32_t end, const SDL_Rect& picture) {
+void SdlBackend::DrawArea(const PixelArea& area, const SDL_Rect& picture) {
   SDL_Surface* target = staging_ ? staging_ : surface_;
   // A picture that does not fit is a window whose new size has not arrived
   // yet; it is drawn whole once it has.
@@ -220,13 +268,13 @@ void SdlBackend::DrawRows(std::uint32_t first, std::uint32_t end, const SDL_Rect
   auto* origin = static_cast<std::uint8_t*>(target->pixels) + static_cast<std::intptr_t>(picture.y) * target->pitch +
                  static_cast<std::intptr_t>(picture.x) * 4;
   converter_.ConvertScaled(keptFrame_, static_cast<std::uint32_t>(picture.w), static_cast<std::uint32_t>(picture.h),
-                           first, end, origin, target->pitch);
+                           area, origin, target->pitch);
   if (staging_) {
-    std::uint32_t top = 0, bottom = 0;
-    converter_.ScaledRows(first, end, top, bottom);
-    SDL_Rect band{picture.x, picture.y + static_cast<int>(top), picture.w, static_cast<int>(bottom - top)};
-    SDL_Rect to = band;
-    SDL_BlitSurface(staging_, &band, surface_, &to);
+    const PixelArea shown = converter_.Scaled(area);
+    SDL_Rect rect{picture.x + static_cast<int>(shown.left), picture.y + static_cast<int>(shown.top),
+                  static_cast<int>(shown.right - shown.left), static_cast<int>(shown.bottom - shown.top)};
+    SDL_Rect to = rect;
+    SDL_BlitSurface(staging_, &rect, surface_, &to);
   }
 }
 
@@ -246,7 +294,7 @@ void SdlBackend::Render() {
   } else if (keptFrame_.pixels) {
     // What the renderer cleared must reach the surface before the picture.
     SDL_RenderFlush(renderer_);
-    DrawRows(0, keptFrame_.height, dst);
+    DrawArea(PixelArea{0, 0, keptFrame_.width, keptFrame_.height}, dst);
   }
   int ow = 0, oh = 0;
   OutputSize(ow, oh);

@@ -73,7 +73,7 @@ TEST(ScaledConversion, EveryFormatAndSizeIsNearestNeighbourAtPixelCentres) {
       FrameConverter converter;
       const std::uint32_t pitch = ow + 2;  // the two columns past the picture must stay untouched
       std::vector<std::uint32_t> out(pitch * oh, kUntouched);
-      converter.ConvertScaled(source.view, ow, oh, 0, 5, reinterpret_cast<std::uint8_t*>(out.data()),
+      converter.ConvertScaled(source.view, ow, oh, PixelArea{0, 0, 7, 5}, reinterpret_cast<std::uint8_t*>(out.data()),
                               static_cast<std::int32_t>(pitch * 4));
       for (std::uint32_t y = 0; y < oh; ++y) {
         for (std::uint32_t x = 0; x < pitch; ++x) {
@@ -87,21 +87,31 @@ TEST(ScaledConversion, EveryFormatAndSizeIsNearestNeighbourAtPixelCentres) {
   }
 }
 
-TEST(ScaledConversion, SourceRowsFillOnlyTheirOwnOutputRows) {
+TEST(ScaledConversion, AnAreaFillsOnlyWhereItIsShown) {
   PALETTEENTRY palette[256] = {};
   for (int i = 0; i < 256; ++i) palette[i].peRed = BYTE(i);
   const Source source = MakeSource(8, palette);
-  FrameConverter converter;
   constexpr std::uint32_t ow = 16, oh = 11;
-  std::vector<std::uint32_t> out(ow * oh, kUntouched);
-  converter.ConvertScaled(source.view, ow, oh, 2, 4, reinterpret_cast<std::uint8_t*>(out.data()), ow * 4);
-  std::uint32_t first = 0, end = 0;
-  converter.ScaledRows(2, 4, first, end);
-  EXPECT_EQ(first, 4u);  // output rows 4-8 show source rows 2 and 3
-  EXPECT_EQ(end, 9u);
-  for (std::uint32_t y = 0; y < oh; ++y) {
-    const bool drawn = y >= first && y < end;
-    EXPECT_EQ(out[y * ow] != kUntouched, drawn) << y;
+  for (bool wholeFirst : {false, true}) {
+    FrameConverter converter;
+    std::vector<std::uint32_t> whole(ow * oh, kUntouched), out(ow * oh, kUntouched);
+    // Columns 2-4 of rows 2 and 3, alone or after the whole frame.
+    if (wholeFirst) {
+      converter.ConvertScaled(source.view, ow, oh, PixelArea{0, 0, 7, 5}, reinterpret_cast<std::uint8_t*>(whole.data()), ow * 4);
+    }
+    converter.ConvertScaled(source.view, ow, oh, PixelArea{2, 2, 5, 4}, reinterpret_cast<std::uint8_t*>(out.data()), ow * 4);
+    const PixelArea shown = converter.Scaled(PixelArea{2, 2, 5, 4});
+    EXPECT_EQ(shown.top, 4u);  // output rows 4-8 show source rows 2 and 3
+    EXPECT_EQ(shown.bottom, 9u);
+    EXPECT_EQ(shown.left, 5u);  // output columns 5-10 show source columns 2-4
+    EXPECT_EQ(shown.right, 11u);
+    for (std::uint32_t y = 0; y < oh; ++y) {
+      for (std::uint32_t x = 0; x < ow; ++x) {
+        const bool inside = y >= shown.top && y < shown.bottom && x >= shown.left && x < shown.right;
+        const std::uint32_t want = source.xrgb[((2 * y + 1) * 5 / (2 * oh)) * 7 + (2 * x + 1) * 7 / (2 * ow)];
+        ASSERT_EQ(out[y * ow + x], inside ? want : kUntouched) << "(" << x << ", " << y << ")";
+      }
+    }
   }
 }
 
