@@ -13,9 +13,10 @@
 //                   palette and scaled in one pass
 //   SdlScaledCopy   SDL's scaled copy (SDL_BlitScaled, nearest, as its
 //                   software renderer does it) of the frame already
-//                   converted to 32 bits at its own size: SDL's half of the
-//                   way the picture was shown before (SDL cannot scale an
-//                   8-bit surface into a 32-bit one in one blit)
+//                   converted to 32 bits at its own size (SDL cannot scale
+//                   an 8-bit surface into a 32-bit one in one blit)
+//   ConvertThenSdlScaledCopy   the way the picture was shown before: our
+//                   conversion at 640 x 480, then SDL's scaled copy
 //
 // Needs a display; without DISPLAY it uses SDL's offscreen driver.
 #include <SDL.h>
@@ -175,6 +176,26 @@ void SdlScaledCopy(benchmark::State& state) {
   SDL_FreeSurface(src);
 }
 BENCHMARK(SdlScaledCopy)->Apply(ScaledSizes);
+
+void ConvertThenSdlScaledCopy(benchmark::State& state) {
+  auto& f = Get();
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  platform::sdl::FrameConverter converter;
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888);
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+  const FrameView frame = f.Frame8();
+  for (auto _ : state) {
+    converter.Convert(frame, static_cast<std::uint8_t*>(src->pixels), src->pitch);
+    SDL_Rect to{0, 0, w, h};
+    SDL_BlitScaled(src, nullptr, dst, &to);
+    benchmark::DoNotOptimize(dst->pixels);
+  }
+  state.SetItemsProcessed(state.iterations() * w * h);
+  SDL_FreeSurface(dst);
+  SDL_FreeSurface(src);
+}
+BENCHMARK(ConvertThenSdlScaledCopy)->Apply(ScaledSizes);
 
 void Present8(benchmark::State& state) {
   auto& f = Get();
