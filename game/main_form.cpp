@@ -8,11 +8,39 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/system.h"
 #include "platform/vk.h"
 #include "platform/window.h"
 #include "surfaces/brin_sprite.h"
 
 TForm1* Form1 = nullptr;
+
+namespace {
+
+// How long before a frame is due the sleeping wait wakes to poll the tick
+// counter: about as late as the SDL back end's sleeps wake (some 40-50 us,
+// p50), so that a wake lands close to the tick's turn and little polling is
+// left. A wake later than that by less than a millisecond still starts the
+// frame on the tick the busy loop would have started it on.
+constexpr DWORD kWakeMarginUs = 50;
+
+}  // namespace
+
+TFrameLog::~TFrameLog() {
+  if (file_) std::fclose(file_);
+}
+
+bool TFrameLog::Open(const std::string& path) {
+  if (file_) std::fclose(file_);
+  file_ = std::fopen(path.c_str(), "w");
+  if (file_) std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
+  return file_ != nullptr;
+}
+
+void TFrameLog::Write() {
+  std::fprintf(file_, "%llu\n", static_cast<unsigned long long>(platform::NowMicroseconds()));
+  std::fflush(file_);
+}
 
 void TJoyPad::Poll() {
   Joy->Update({2, 0});
@@ -20,6 +48,10 @@ void TJoyPad::Poll() {
 }
 
 TForm1::TForm1(TComponent* AOwner, TZornackSettings ASettings) : TForm(AOwner), Settings(std::move(ASettings)) {
+  BusyWait = Settings.BusyWait;
+  if (!Settings.FrameLogFile.empty() && !FrameLog.Open(Settings.FrameLogFile)) {
+    Warn("the frame log " + Settings.FrameLogFile + " cannot be written");
+  }
   SetCaption("Zornack");
   SetBounds(0, 0, 648, 526);
   SetPosition(poScreenCenter);
@@ -151,6 +183,7 @@ void TForm1::AppIdle(TObject*, bool& Done) {
   Game.UpdateSounds();
   Recorder.FrameDone(Game);
   FrameWait(20);
+  FrameLog.Mark();
   Done = false;
 }
 
@@ -177,12 +210,15 @@ void TForm1::WatchIdle(TObject*, bool& Done) {
 }
 
 void TForm1::FrameWait(std::int32_t Interval) {
-  // A busy wait: the frame keeps the processor rather than trust a sleep's
-  // granularity with a 20 ms pace.
-  std::uint32_t now = 0;
-  do {
+  // Busy, this is the whole wait: poll until the interval has passed. The
+  // sleeping wait first gives the processor back until just before the tick
+  // that ends it, then polls the same way, so frames start on the same ticks.
+  std::uint32_t now = GetTickCount();
+  if (!BusyWait && static_cast<std::int64_t>(now - LastTick) < Interval) {
+    SleepBeforeTick(LastTick + static_cast<std::uint32_t>(Interval), kWakeMarginUs);
     now = GetTickCount();
-  } while (static_cast<std::int64_t>(now - LastTick) < Interval);
+  }
+  while (static_cast<std::int64_t>(now - LastTick) < Interval) now = GetTickCount();
   LastTick = now;
 }
 

@@ -1,7 +1,7 @@
 // TForm1: the game's one window. It carries the library's three components
 // (display, input, sound) and the screen-mode menu, owns the game state, and
 // runs the game from the application's idle event, one frame per call,
-// paced to 20 ms by a busy wait on the tick counter.
+// paced to 20 ms on the tick counter.
 //
 // The constructor plays the part of the stored form description: the form's
 // own properties and handlers first, then each component with its stored
@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,6 +58,34 @@ struct TZornackSettings {
   // One line for the player about something that went wrong but lets the
   // game go on (a sound left out, a ranking not saved); null: stderr.
   std::function<void(const std::string& line)> Warn;
+  // FrameWait spins on the tick counter for the whole wait (--busy-wait).
+  bool BusyWait = false;
+  // Where to write each frame's start time, for measuring the pace from
+  // outside (ZORNACK_FRAME_LOG); empty: nowhere.
+  std::string FrameLogFile;
+};
+
+// Frame-start times, for measuring the pace from outside: once opened, each
+// frame's start (the end of the wait before it) is written as microseconds
+// on the back end's clock, a line each and flushed at once, so a reader can
+// follow a running game. Nothing is allocated after Open.
+class TFrameLog {
+ public:
+  TFrameLog() = default;
+  ~TFrameLog();
+  TFrameLog(const TFrameLog&) = delete;
+  TFrameLog& operator=(const TFrameLog&) = delete;
+
+  // False when the file cannot be made.
+  bool Open(const std::string& path);
+  void Mark() {
+    if (file_) Write();
+  }
+
+ private:
+  void Write();
+  std::FILE* file_ = nullptr;
+  char buffer_[64] = {};
 };
 
 class TForm1 : public TForm {
@@ -84,6 +113,11 @@ class TForm1 : public TForm {
   TZornackSettings Settings;
   // Tick count (ms) at which the previous frame's wait ended.
   std::uint32_t LastTick = 0;
+  // FrameWait spins on the tick counter for the whole wait instead of
+  // sleeping until just before the frame is due. Frames start on the same
+  // ticks either way; spinning keeps a core busy.
+  bool BusyWait = false;
+  TFrameLog FrameLog;
   // The first sheet, and the palette of the 8-bit full-screen mode.
   std::string PaletteFileName = "cg1.bmp";
   TGame Game;
@@ -111,8 +145,10 @@ class TForm1 : public TForm {
   void WatchIdle(TObject* Sender, bool& Done);
 
   // --- published methods ----------------------------------------------------------
-  // Spins until INTERVAL ms have passed since the previous frame's wait
-  // ended (32-bit tick arithmetic, so the counter's wrap is harmless).
+  // Waits until INTERVAL ms have passed since the previous frame's wait
+  // ended (32-bit tick arithmetic, so the counter's wrap is harmless):
+  // sleeps while more than a fraction of a millisecond remains, unless
+  // BusyWait, then polls the tick counter.
   void FrameWait(std::int32_t Interval);
   bool DataLoad() { return Game.DataLoad(); }
   bool DataSave() { return Game.DataSave(); }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -53,8 +54,12 @@ int Play(const TCommandLine& options) {
 
   TZornackSettings settings;
   settings.DataFolder = folders.Data;
+  settings.BusyWait = options.BusyWait;
+  // Frame-start times for tools/measure_load.
+  if (const char* log = std::getenv("ZORNACK_FRAME_LOG")) settings.FrameLogFile = log;
   platform::SdlOptions sdl;
   sdl.controllerMappingFile = folders.User + "gamecontrollerdb.txt";
+  sdl.windowScale = options.Scale;
   return platform::RunProgramWith("zornack", sdl, [&](TApplication& app) {
     app.CreateForm(Form1, std::move(settings));
     if (options.Replay.empty()) {

@@ -178,3 +178,9 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni
 int ShowCursor(BOOL show);
 // Milliseconds since the back end started, wrapping at 2^32 (after 49.7 days).
 DWORD GetTickCount();
+// Ours, not a Windows function: gives the processor back until MARGIN_US
+// microseconds before GetTickCount first reads TICK, sleeping on the
+// monotonic clock the tick counter reads. TICK counts as ahead when it is
+// less than 2^31 ms ahead; a tick already reached, or nearer than the
+// margin, returns at once.
+void SleepBeforeTick(DWORD tick, DWORD marginUs);

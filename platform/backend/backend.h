@@ -182,6 +182,9 @@ class AudioSource {
  public:
   virtual ~AudioSource() = default;
   virtual void Mix(std::int16_t* out, std::uint32_t frames) noexcept = 0;
+  // The same mix as it is before the clamp to 16 bits: for a back end whose
+  // output stage brings loud sums down itself, where a sound card would.
+  virtual void MixWide(std::int32_t* out, std::uint32_t frames) noexcept = 0;
 };
 
 struct AudioFormat {

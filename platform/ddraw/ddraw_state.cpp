@@ -101,6 +101,7 @@ void PixelBlock::FillGarbage() {
   static constexpr std::uint8_t kPattern[4] = {0xDE, 0xAD, 0xBE, 0xEF};
   for (std::uint64_t i = 0; i < bytes_; ++i) bits_[i] = kPattern[i & 3];
   Touch();
+  garbageVersion_ = version_;
 }
 
 std::uint64_t VideoMemoryTotal() { return HasBackend() ? CurrentBackend().VideoMemoryBytes() : 0; }

@@ -40,6 +40,8 @@ class PixelBlock {
   void Touch();
   // Fills every byte with the repeating pattern DE AD BE EF.
   void FillGarbage();
+  // Whether the pattern is all the block holds: nothing touched it since.
+  bool HoldsGarbage() const { return version_ == garbageVersion_; }
 
  private:
   PixelBlock() = default;
@@ -55,6 +57,7 @@ class PixelBlock {
   std::uint64_t bytes_ = 0;
   std::uint64_t budgetEpoch_ = 0;
   std::uint64_t version_ = 0;
+  std::uint64_t garbageVersion_ = 0;  // the version FillGarbage left; 0: never
 };
 
 // --- video memory ------------------------------------------------------------

@@ -337,6 +337,16 @@ void Surface::PresentRect(const RECT* drawn) {
     // full-screen program's screen shows its own palette.
     frame.palette = (!windowed && palette_) ? palette_->Entries() : gdi::SystemPaletteEntries();
   }
+  if (block_->HoldsGarbage()) {
+    // Restored memory nobody has drawn on yet (a palette applied right after
+    // a restore shows the screen): the screen shows black, as a freshly set
+    // mode does, not the pattern.
+    static const std::uint8_t kBlackRow[16384 * 4] = {};
+    static const PALETTEENTRY kBlackPalette[256] = {};
+    frame.pixels = kBlackRow;
+    frame.pitch = 0;
+    if (format_.Palettised()) frame.palette = kBlackPalette;
+  }
   CurrentBackend().Present(frame);
 }
 

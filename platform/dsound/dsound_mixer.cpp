@@ -68,20 +68,9 @@ void Mixer::Unlink(SoundBuffer* buffer) {
 
 void Mixer::WaitForPass() { std::lock_guard<std::mutex> wait(passMutex_); }
 
-void Mixer::Mix(std::int16_t* out, std::uint32_t frames) noexcept {
-  try {
-    std::lock_guard<std::mutex> pass(passMutex_);
-    MixPasses(out, frames);
-  } catch (...) {
-    // Only the locks can throw; what is left of the request stays silent.
-    std::fill_n(out, static_cast<size_t>(frames) * kChannels, 0);
-  }
-}
-
-void Mixer::MixPasses(std::int16_t*& out, std::uint32_t& frames) {
-  const auto clip = [](std::int32_t v) {
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
-  };
+template <typename Store>
+void Mixer::MixChunks(std::uint32_t frames, Store store) {
+  std::lock_guard<std::mutex> pass(passMutex_);
   while (frames > 0) {
     const std::uint32_t n = std::min(frames, kChunkFrames);
     // Copy out, then mix without the lock the callers wait on.
@@ -104,18 +93,56 @@ void Mixer::MixPasses(std::int16_t*& out, std::uint32_t& frames) {
       for (SoundBuffer* voice = voices; voice; voice = voice->passNext) voice->WriteBack();
       framesMixed_ += n;
     }
-    if (channels == 1) {
-      for (std::uint32_t i = 0; i < n; ++i) out[i] = clip((accumulator_[2 * i] + accumulator_[2 * i + 1]) / 2);
-    } else {
-      for (std::uint32_t i = 0; i < n; ++i) {
-        std::int16_t* frame = out + static_cast<size_t>(i) * channels;
-        frame[0] = clip(accumulator_[2 * i]);
-        frame[1] = clip(accumulator_[2 * i + 1]);
-        for (std::uint32_t c = 2; c < channels; ++c) frame[c] = 0;
-      }
-    }
-    out += static_cast<size_t>(n) * channels;
+    store(accumulator_.data(), n, channels);
     frames -= n;
+  }
+}
+
+namespace {
+
+// Writes N frames of stereo SUMS as CHANNELS channels of OUT (mono: the two
+// averaged; more than two: the rest silent), each value through CONVERT.
+template <typename Sample, typename Convert>
+void Spread(const std::int32_t* sums, std::uint32_t n, std::uint32_t channels, Sample*& out, Convert convert) {
+  if (channels == 1) {
+    for (std::uint32_t i = 0; i < n; ++i) out[i] = convert((sums[2 * i] + sums[2 * i + 1]) / 2);
+  } else {
+    for (std::uint32_t i = 0; i < n; ++i) {
+      Sample* frame = out + static_cast<size_t>(i) * channels;
+      frame[0] = convert(sums[2 * i]);
+      frame[1] = convert(sums[2 * i + 1]);
+      for (std::uint32_t c = 2; c < channels; ++c) frame[c] = 0;
+    }
+  }
+  out += static_cast<size_t>(n) * channels;
+}
+
+}  // namespace
+
+void Mixer::Mix(std::int16_t* out, std::uint32_t frames) noexcept {
+  std::uint32_t left = frames;
+  try {
+    MixChunks(frames, [&](const std::int32_t* sums, std::uint32_t n, std::uint32_t channels) {
+      Spread(sums, n, channels, out, [](std::int32_t v) {
+        return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
+      });
+      left -= n;
+    });
+  } catch (...) {
+    // Only the locks can throw; what is left of the request stays silent.
+    std::fill_n(out, static_cast<size_t>(left) * channels_.load(), 0);
+  }
+}
+
+void Mixer::MixWide(std::int32_t* out, std::uint32_t frames) noexcept {
+  std::uint32_t left = frames;
+  try {
+    MixChunks(frames, [&](const std::int32_t* sums, std::uint32_t n, std::uint32_t channels) {
+      Spread(sums, n, channels, out, [](std::int32_t v) { return v; });
+      left -= n;
+    });
+  } catch (...) {
+    std::fill_n(out, static_cast<size_t>(left) * channels_.load(), 0);
   }
 }
 

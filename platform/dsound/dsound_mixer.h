@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -51,14 +52,19 @@ class Mixer final : public AudioSource {
   // Returns once no pull is under way (the caller has unlinked its buffer).
   void WaitForPass();
 
-  // Never throws: a failure gives silence rather than an exception on the
+  // Never throw: a failure gives silence rather than an exception on the
   // back end's audio thread.
   void Mix(std::int16_t* out, std::uint32_t frames) noexcept override;
+  void MixWide(std::int32_t* out, std::uint32_t frames) noexcept override;
 
  private:
   Mixer() = default;
   static void Reset();
-  void MixPasses(std::int16_t*& out, std::uint32_t& frames);
+  // Mixes FRAMES frames a chunk at a time and hands each chunk's sums
+  // (interleaved stereo) to STORE with its frame count and the output's
+  // channel count. Holds the pass lock throughout.
+  template <typename Store>
+  void MixChunks(std::uint32_t frames, Store store);
 
   std::mutex mutex_;
   std::mutex passMutex_;  // held by a pull from start to end
@@ -66,7 +72,7 @@ class Mixer final : public AudioSource {
   Backend* backend_ = nullptr;  // where the audio is open; null when closed
   int users_ = 0;
   std::uint32_t rate_ = kRate;
-  std::uint32_t channels_ = kChannels;
+  std::atomic<std::uint32_t> channels_{kChannels};  // read without the lock when a mix fails
   std::uint64_t framesMixed_ = 0;
   std::array<std::int32_t, kChunkFrames * 2> accumulator_{};  // the pass holder's
 };

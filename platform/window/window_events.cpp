@@ -134,6 +134,14 @@ void DispatchEvent(const Event& event) {
       SendMessageA(window, WM_ACTIVATEAPP, TRUE, 0);
       SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
       SendMessageA(window, WM_QUERYNEWPALETTE, 0, 0);
+      // A full-screen program lost its surfaces with the focus; the screen
+      // it comes back to is its own again and wants painting, which is
+      // where a program restores them, as after a switch of mode. (Only an
+      // expose would paint it otherwise, and a window manager's focus change
+      // brings none.)
+      if (DisplayModeChanged()) {
+        if (auto* info = Find(window)) info->needsPaint = true;
+      }
       return;
     case EventType::FocusLost:
       SetAppActive(false);

@@ -212,3 +212,13 @@ int ShowCursor(BOOL show) {
 }
 
 DWORD GetTickCount() { return static_cast<DWORD>(platform::NowMicroseconds() / 1000); }
+
+void SleepBeforeTick(DWORD tick, DWORD marginUs) {
+  platform::Backend& backend = platform::CurrentBackend();
+  const std::uint64_t now = backend.NowMicroseconds();
+  const auto ahead = static_cast<std::int32_t>(tick - static_cast<DWORD>(now / 1000));
+  if (ahead <= 0) return;
+  // The tick counter turns to TICK at this microsecond.
+  const std::uint64_t turn = (now / 1000 + static_cast<std::uint64_t>(ahead)) * 1000;
+  if (turn - now > marginUs) backend.SleepMicroseconds(turn - now - marginUs);
+}

@@ -5,7 +5,9 @@
 # title; the menu switches to full screen (the picture scaled to the screen)
 # and back; Escape on the title ends the program with status 0, leaving
 # ranking.txt behind and the game played as a replay that verifies and can
-# be watched. Without a display it says so and ends with status 1.
+# be watched. In full screen, the focus taken away and given back (no window
+# covering it) leaves the game drawing: Z shows the bomb select. Without a
+# display it says so and ends with status 1.
 #   zornack_e2e.sh PROGRAM TITLE_REFERENCE_PNG OUTPUT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -34,6 +36,9 @@ mkdir -p "$run"
 export ZORNACK_USER_DIR="$run"
 
 start_window_manager
+# A window to give the focus to, under the game's.
+xmessage -geometry 120x40+0+0 away >/dev/null 2>&1 &
+pids+=($!)
 start_program "$program" "$run" "$out/zornack.log"
 game=$program_pid
 [ -f "$run/ranking.txt" ] || fail "ranking.txt was not made at start-up"
@@ -108,6 +113,20 @@ expect_dark "$out/fullscreen.png" $((left + $(s 20))) $((top + $(s 200))) "$(s 1
 if [ "$top" -gt 0 ]; then
   expect_dark "$out/fullscreen.png" 0 0 "$screen_w" "$top" "full screen: letterbox"
 fi
+
+# The focus goes to the other window and comes back, without a raise: the
+# full-screen game must draw again (its surfaces are restored) and react.
+other=$(xdotool search --class xmessage | head -n1)
+[ -n "$other" ] || fail "no window to give the focus to"
+xdotool windowfocus --sync "$other"
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+sleep 0.5
+press z 1
+shot fullscreen-refocused
+expect_lit "$out/fullscreen-refocused.png" $((left + $(s 232))) $((top + $(s 60))) "$(s 176)" "$(s 16)" 300 \
+  "full screen after the focus came back: bomb select heading"
+press Escape
 
 focus
 press alt+s

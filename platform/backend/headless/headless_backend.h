@@ -103,6 +103,8 @@ class HeadlessBackend : public Backend {
   const AudioFormat& OpenedAudioFormat() const { return audioFormat_; }
   const std::vector<std::int16_t>& CapturedAudio() const { return capturedAudio_; }
   size_t PendingEvents() const { return events_.size(); }
+  // Reads of the clock so far: a wait that spins reads it thousands of times.
+  std::uint64_t ClockReads() const { return clockReads_; }
 
   // --- Backend -------------------------------------------------------------
   DisplayMode DesktopMode() const override { return desktop_; }
@@ -129,6 +131,7 @@ class HeadlessBackend : public Backend {
   std::uint64_t NowMicroseconds() override {
     const std::uint64_t now = nowUs_;
     nowUs_ += clockStepPerRead_;
+    ++clockReads_;
     return now;
   }
   void SleepMicroseconds(std::uint64_t us) override { nowUs_ += us; }
@@ -163,6 +166,7 @@ class HeadlessBackend : public Backend {
   std::vector<MessageBoxRecord> messageBoxes_;
   std::deque<int> messageBoxAnswers_;
   std::uint64_t clockStepPerRead_ = 0;
+  std::uint64_t clockReads_ = 0;
 
   std::deque<Pending> events_;
   std::deque<Frame> frames_;

@@ -1,19 +1,29 @@
-// Start-up, display, window, presentation, audio, joysticks and the clock.
+// Start-up, the window, display modes, joysticks and the clock.
 #include "platform/backend/sdl/sdl_backend.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "platform/backend/sdl/sdl_choice.h"
+
 namespace platform::sdl {
 
-std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error, const SdlOptions& options) {
+std::unique_ptr<SdlBackend> SdlBackend::Create(const SdlOptions& options, std::string& error) {
   std::unique_ptr<SdlBackend> backend(new SdlBackend);
-  if (!backend->Start(error, options)) return nullptr;
+  if (!backend->Start(options, error)) return nullptr;
   return backend;
 }
 
-bool SdlBackend::Start(std::string& error, const SdlOptions& options) {
+bool SdlBackend::Start(const SdlOptions& options, std::string& error) {
   // The system's screen saver stays as the user has it until the program
   // says otherwise through SystemParametersInfoA.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -36,6 +46,11 @@ bool SdlBackend::Start(std::string& error, const SdlOptions& options) {
   const std::string& mappings = options.controllerMappingFile;
   const bool mappingsByHint =
       mappings.empty() || SDL_SetHint(SDL_HINT_GAMECONTROLLERCONFIG_FILE, mappings.c_str()) == SDL_TRUE;
+  // The software path draws into the window's own surface, which the window
+  // system copies to the screen. Without this SDL would put that surface in
+  // a GL texture, loading a software GL where there is no graphics
+  // processor: some 90 MB and a core's worth of drawing for nothing.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return false;
@@ -60,22 +75,41 @@ bool SdlBackend::Start(std::string& error, const SdlOptions& options) {
     SDL_Quit();
     return false;
   }
+  SDL_Rect usable{0, 0, desktop.w, desktop.h};
+  SDL_GetDisplayUsableBounds(0, &usable);
+  scale_ = sdl::WindowScale(usable.w, usable.h, 640, 480, WindowMetrics::kMenuBar, options.windowScale);
   const DWORD refresh = desktop.refresh_rate > 0 ? static_cast<DWORD>(desktop.refresh_rate) : 60;
   // The desktop shows 32-bit pixels even where X reports a depth of 24.
-  desktop_ = DisplayMode{static_cast<DWORD>(desktop.w), static_cast<DWORD>(desktop.h),
-                         SDL_BYTESPERPIXEL(desktop.format) == 2 ? 16u : 32u, refresh};
+  const DWORD bits = SDL_BYTESPERPIXEL(desktop.format) == 2 ? 16u : 32u;
+  desktop_ = DisplayMode{static_cast<DWORD>(desktop.w / scale_), static_cast<DWORD>(desktop.h / scale_), bits, refresh};
   shownMode_ = desktop_;
   // Any mode can be shown, since full screen scales the picture: offer the
-  // usual ones that fit the desktop, at every depth, and the desktop's own.
-  for (DWORD bits : {8u, 16u, 32u}) {
+  // usual ones that fit the screen, at every depth, and the desktop's own.
+  for (DWORD modeBits : {8u, 16u, 32u}) {
     for (auto [w, h] : {std::pair<DWORD, DWORD>{320, 240}, {640, 480}, {800, 600}, {1024, 768}}) {
-      if (w <= desktop_.width && h <= desktop_.height) modes_.push_back(DisplayMode{w, h, bits, refresh});
+      if (w <= static_cast<DWORD>(desktop.w) && h <= static_cast<DWORD>(desktop.h)) {
+        modes_.push_back(DisplayMode{w, h, modeBits, refresh});
+      }
     }
   }
   modes_.push_back(desktop_);
   if (pads) {
     for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenPad(i);
   }
+#if defined(__linux__)
+  // Sleeps of this thread (the frame pace, the vertical blank) wake when
+  // asked, not up to the default 50 us later.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
+#if defined(__GLIBC__)
+  // Pixel memory comes and goes in blocks of megabytes with every switch
+  // between a window and full screen (the emulated desktop, the window's
+  // surface). Taken from the system and given back directly, such blocks
+  // leave no holes in the heap for the process to grow by; the C library
+  // would otherwise raise this threshold after the first one.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+  if (const char* log = std::getenv("BRIN_SDL_SLEEP_LOG")) sleepLog_ = log;
   return true;
 }
 
@@ -91,8 +125,24 @@ SdlBackend::~SdlBackend() {
   if (picture_) SDL_DestroyTexture(picture_);
   menu_.Release();  // its textures belong to the renderer
   if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (staging_) SDL_FreeSurface(staging_);
   if (window_) SDL_DestroyWindow(window_);
   SDL_Quit();
+  if (!sleepLog_.empty()) {
+    if (std::FILE* file = std::fopen(sleepLog_.c_str(), "w")) {
+      // Lateness in microseconds, to the 10 us step, at the given shares.
+      std::uint64_t count = 0;
+      for (std::uint32_t n : sleepLateness_) count += n;
+      std::fprintf(file, "sleeps %llu\n", static_cast<unsigned long long>(count));
+      for (double share : {0.5, 0.99, 1.0}) {
+        std::uint64_t seen = 0;
+        std::size_t bin = 0;
+        while (bin + 1 < sleepLateness_.size() && (seen += sleepLateness_[bin]) < share * static_cast<double>(count)) ++bin;
+        std::fprintf(file, "late_us_%s %zu\n", share == 0.5 ? "p50" : share == 1.0 ? "max" : "p99", bin * 10);
+      }
+      std::fclose(file);
+    }
+  }
 }
 
 // --- window ------------------------------------------------------------------
@@ -100,38 +150,32 @@ SdlBackend::~SdlBackend() {
 int SdlBackend::MenuHeight() const { return desc_.hasMenu && !menu_.Empty() ? WindowMetrics::kMenuBar : 0; }
 
 bool SdlBackend::MakeWindow(const WindowDesc& desc) {
-  const int w = std::max<int>(desc.client.right - desc.client.left, 1);
-  const int h = std::max<int>(desc.client.bottom - desc.client.top, 1) + (desc.hasMenu ? WindowMetrics::kMenuBar : 0);
-  window_ = SDL_CreateWindow(desc.caption.c_str(), desc.client.left,
-                             desc.client.top - (desc.hasMenu ? WindowMetrics::kMenuBar : 0), w, h,
+  const int menu = desc.hasMenu ? WindowMetrics::kMenuBar : 0;
+  const int w = std::max<int>(desc.client.right - desc.client.left, 1) * scale_;
+  const int h = (std::max<int>(desc.client.bottom - desc.client.top, 1) + menu) * scale_;
+  window_ = SDL_CreateWindow(desc.caption.c_str(), desc.client.left * scale_, (desc.client.top - menu) * scale_, w, h,
                              SDL_WINDOW_HIDDEN);
   if (!window_) return false;
-  // No vertical sync here: the program waits for the vertical blank itself.
-  // The software renderer by default: the picture is small, and uploading
-  // it to a GPU texture through a software GL (as under Xvfb) costs more
-  // than the whole software path. SDL_RENDER_DRIVER still chooses another.
-  SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (!renderer_) {
+  if (!MakeRenderer()) {
     SDL_DestroyWindow(window_);
     window_ = nullptr;
     return false;
   }
   menuFont_ = menu_.Init(renderer_);
+  menu_.SetScale(scale_);
   return true;
 }
 
 void SdlBackend::ApplyWindowedGeometry() {
   if (!window_ || fullScreen_ || !haveDesc_) return;
-  const int w = std::max<int>(desc_.client.right - desc_.client.left, 1);
-  const int h = std::max<int>(desc_.client.bottom - desc_.client.top, 1) + MenuHeight();
+  const int w = std::max<int>(desc_.client.right - desc_.client.left, 1) * scale_;
+  const int h = std::max<int>(desc_.client.bottom - desc_.client.top, 1) * scale_ + ShownMenuHeight();
   int cw = 0, ch = 0;
   SDL_GetWindowSize(window_, &cw, &ch);
   if (cw != w || ch != h) SDL_SetWindowSize(window_, w, h);
   int x = 0, y = 0;
   SDL_GetWindowPosition(window_, &x, &y);
-  const int wantX = desc_.client.left, wantY = desc_.client.top - MenuHeight();
+  const int wantX = desc_.client.left * scale_, wantY = desc_.client.top * scale_ - ShownMenuHeight();
   if (x != wantX || y != wantY) SDL_SetWindowPosition(window_, wantX, wantY);
 }
 
@@ -228,6 +272,7 @@ bool SdlBackend::SetDisplayMode(const DisplayMode& mode, bool fullScreen) {
   MenuOutcome outcome;
   menu_.Close(outcome);
   Deliver(outcome);
+  redrawAll_ = true;
   Render();
   return true;
 }
@@ -241,127 +286,17 @@ std::uint32_t SdlBackend::RefreshRateHz() const {
   return 60;
 }
 
-void SdlBackend::Upload(const FrameView& frame) {
-  if (!renderer_ || !frame.pixels || frame.width == 0 || frame.height == 0) return;
-  const int w = static_cast<int>(frame.width), h = static_cast<int>(frame.height);
-  if (!picture_ || w > textureWidth_ || h > textureHeight_) {
-    // Grows only: a picture of another size reuses the texture's corner.
-    if (picture_) SDL_DestroyTexture(picture_);
-    textureWidth_ = std::max(w, textureWidth_);
-    textureHeight_ = std::max(h, textureHeight_);
-    picture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, textureWidth_,
-                                 textureHeight_);
-    if (!picture_) return;
-    SDL_SetTextureScaleMode(picture_, SDL_ScaleModeNearest);
-  }
-  const SDL_Rect area{0, 0, w, h};
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(picture_, &area, &pixels, &pitch) != 0) return;
-  converter_.Convert(frame, static_cast<std::uint8_t*>(pixels), pitch);
-  SDL_UnlockTexture(picture_);
-  pictureWidth_ = w;
-  pictureHeight_ = h;
-  pictureX_ = frame.clientX;
-  pictureY_ = frame.clientY;
-}
-
-void SdlBackend::Present(const FrameView& frame) {
-  Upload(frame);
-  Render();
-}
-
-std::uint32_t SdlBackend::ReadBackPixel(int x, int y) {
-  if (!renderer_) return 0;
-  Render();
-  std::uint32_t pixel = 0;
-  const SDL_Rect one{x, y, 1, 1};
-  if (SDL_RenderReadPixels(renderer_, &one, SDL_PIXELFORMAT_RGB888, &pixel, 4) != 0) return 0;
-  return pixel & 0xFFFFFF;
-}
-
-SDL_Rect SdlBackend::PictureRect() const {
-  if (!fullScreen_) return SDL_Rect{pictureX_, MenuHeight() + pictureY_, pictureWidth_, pictureHeight_};
-  int ow = 0, oh = 0;
-  SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-  // The emulated mode's picture, scaled to fit with its aspect kept.
-  const int pw = static_cast<int>(shownMode_.width), ph = static_cast<int>(shownMode_.height);
-  if (pw <= 0 || ph <= 0) return SDL_Rect{0, 0, ow, oh};
-  int w = ow, h = static_cast<int>(static_cast<long long>(ow) * ph / pw);
-  if (h > oh) {
-    h = oh;
-    w = static_cast<int>(static_cast<long long>(oh) * pw / ph);
-  }
-  return SDL_Rect{(ow - w) / 2, (oh - h) / 2, w, h};
-}
-
-void SdlBackend::Render() {
-  if (!renderer_ || !haveDesc_ || !desc_.visible) return;
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  const SDL_Rect dst = PictureRect();
-  if (picture_ && pictureWidth_ > 0) {
-    const SDL_Rect src{0, 0, pictureWidth_, pictureHeight_};
-    SDL_RenderCopy(renderer_, picture_, &src, &dst);
-  }
-  if (!fullScreen_) {
-    int ow = 0, oh = 0;
-    SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-    if (MenuHeight() > 0) menu_.Draw(0, 0, ow, true);
-  } else {
-    // In full screen the bar shows only while a menu is open.
-    menu_.Draw(dst.x, 0, dst.w, false);
-  }
-  SDL_RenderPresent(renderer_);
-}
-
-// --- audio, clock -------------------------------------------------------
-
-void SdlBackend::AudioCallback(void* self, Uint8* stream, int length) noexcept {
-  auto* backend = static_cast<SdlBackend*>(self);
-  // Two bytes a sample; the source fills whole frames of every channel.
-  const std::uint32_t channels = backend->audioChannels_;
-  const auto frames = static_cast<std::uint32_t>(length) / (2 * channels);
-  if (backend->audioSource_) {
-    backend->audioSource_->Mix(reinterpret_cast<std::int16_t*>(stream), frames);
-  } else {
-    std::memset(stream, 0, static_cast<std::size_t>(length));
-  }
-}
-
-bool SdlBackend::OpenAudio(const AudioFormat& format, AudioSource* source) {
-  CloseAudio();
-  if (format.channels < 1 || format.channels > 8) return false;
-  audioChannels_ = format.channels;
-  if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  SDL_AudioSpec want{};
-  want.freq = static_cast<int>(format.rate);
-  want.format = AUDIO_S16SYS;
-  want.channels = static_cast<Uint8>(format.channels);
-  want.samples = 1024;
-  want.callback = &SdlBackend::AudioCallback;
-  want.userdata = this;
-  audioSource_ = source;
-  audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-  if (audio_ == 0) {
-    audioSource_ = nullptr;
-    return false;
-  }
-  SDL_PauseAudioDevice(audio_, 0);
-  return true;
-}
-
-void SdlBackend::CloseAudio() {
-  if (audio_) SDL_CloseAudioDevice(audio_);
-  audio_ = 0;
-  audioSource_ = nullptr;
-}
-
 std::uint64_t SdlBackend::NowMicroseconds() {
   return static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count());
 }
 
-void SdlBackend::SleepMicroseconds(std::uint64_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
+void SdlBackend::SleepMicroseconds(std::uint64_t us) {
+  const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+  std::this_thread::sleep_until(due);
+  const auto late = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - due);
+  const auto bin = std::clamp<std::int64_t>(late.count() / 10, 0, static_cast<std::int64_t>(sleepLateness_.size()) - 1);
+  ++sleepLateness_[static_cast<std::size_t>(bin)];
+}
 
 }  // namespace platform::sdl

@@ -45,7 +45,7 @@ void SdlBackend::Deliver(const MenuOutcome& outcome) {
     e.menu = MenuEvent{outcome.command};
     Push(e);
   }
-  if (outcome.opened || outcome.closed) Render();
+  if (outcome.opened || outcome.closed || outcome.changed) Render();
 }
 
 void SdlBackend::ReportPosition() {
@@ -54,7 +54,8 @@ void SdlBackend::ReportPosition() {
   // overtake the reports of earlier ones.
   int x = 0, y = 0;
   SDL_GetWindowPosition(window_, &x, &y);
-  y += MenuHeight();
+  x /= scale_;
+  y = y / scale_ + MenuHeight();
   if (x == desc_.client.left && y == desc_.client.top) return;
   const LONG w = desc_.client.right - desc_.client.left, h = desc_.client.bottom - desc_.client.top;
   desc_.client = RECT{x, y, x + w, y + h};
@@ -114,10 +115,12 @@ void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& e) {
       return;
     }
     case SDL_WINDOWEVENT_EXPOSED:
+      redrawAll_ = true;
       Render();
       PushSimple(EventType::Expose);
       return;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      redrawAll_ = true;
       Render();
       return;
     case SDL_WINDOWEVENT_MINIMIZED:
@@ -176,8 +179,7 @@ void SdlBackend::TranslateMouse(const SDL_Event& e) {
   switch (e.type) {
     case SDL_MOUSEMOTION:
       if (menu_.IsOpen()) {
-        menu_.HandleMotion(e.motion.x - menuX, e.motion.y);
-        Render();
+        if (menu_.HandleMotion(e.motion.x - menuX, e.motion.y)) Render();
         return;
       }
       out.type = EventType::MouseMove;
@@ -187,7 +189,7 @@ void SdlBackend::TranslateMouse(const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP: {
       if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
         MenuOutcome outcome;
-        const bool barShown = !fullScreen_ && MenuHeight() > 0;
+        const bool barShown = !fullScreen_ && ShownMenuHeight() > 0;
         if (menu_.HandleButton(e.button.x - menuX, e.button.y, barShown, outcome)) {
           Deliver(outcome);
           return;
@@ -207,12 +209,13 @@ void SdlBackend::TranslateMouse(const SDL_Event& e) {
       return;
   }
   // Positions in the program's client coordinates: below the bar in a
-  // window, in the emulated mode's pixels in full screen.
+  // window (at its scale), in the emulated mode's pixels in full screen.
   if (fullScreen_ && picture.w > 0 && picture.h > 0) {
     out.mouse.x = (out.mouse.x - picture.x) * static_cast<int>(shownMode_.width) / picture.w;
     out.mouse.y = (out.mouse.y - picture.y) * static_cast<int>(shownMode_.height) / picture.h;
-  } else {
-    out.mouse.y -= MenuHeight();
+  } else if (out.type != EventType::MouseWheel) {
+    out.mouse.x /= scale_;
+    out.mouse.y = out.mouse.y / scale_ - MenuHeight();
   }
   Push(out);
 }

@@ -5,7 +5,7 @@
 namespace platform {
 
 std::unique_ptr<Backend> CreateSdlBackend(const SdlOptions& options, std::string& error) {
-  return sdl::SdlBackend::Create(error, options);
+  return sdl::SdlBackend::Create(options, error);
 }
 
 }  // namespace platform

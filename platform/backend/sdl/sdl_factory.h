@@ -12,6 +12,10 @@ namespace platform {
 
 // What a program may choose about the SDL back end at start-up.
 struct SdlOptions {
+  // The window's scale: 1, 2, 3 ... times the program's own size; 0 takes
+  // the largest at which a 640 x 480 client area with its menu bar fits in
+  // 90% of the desktop's usable area.
+  int windowScale = 0;
   // A file of extra pad mappings in SDL's game-controller text format (one
   // pad a line), read at start when it exists. SDL's built-in mappings and
   // the SDL_GAMECONTROLLERCONFIG variable apply as well; for a pad listed in

@@ -9,6 +9,7 @@
 namespace platform::sdl {
 namespace {
 
+// At scale 1; everything grows with the scale.
 constexpr int kBarHeight = WindowMetrics::kMenuBar;
 constexpr int kFontPixels = 12;
 constexpr int kTopPadding = 6;     // each side of a top item's caption
@@ -75,10 +76,10 @@ void Fill(SDL_Renderer* r, const SDL_Rect& rect, SDL_Color c) {
   SDL_RenderFillRect(r, &rect);
 }
 
-void Line(SDL_Renderer* r, int x1, int y1, int x2, int y2, SDL_Color c) {
-  SDL_SetRenderDrawColor(r, c.r, c.g, c.b, c.a);
-  SDL_RenderDrawLine(r, x1, y1, x2, y2);
-}
+// Lines of the drawing at scale 1, drawn at scale S: a pixel becomes an S x S
+// block, so a line is S pixels wide.
+void HLine(SDL_Renderer* r, int x1, int x2, int y, SDL_Color c, int s) { Fill(r, SDL_Rect{x1, y, x2 - x1 + s, s}, c); }
+void VLine(SDL_Renderer* r, int x, int y1, int y2, SDL_Color c, int s) { Fill(r, SDL_Rect{x, y1, s, y2 - y1 + s}, c); }
 
 }  // namespace
 
@@ -86,7 +87,8 @@ MenuBar::~MenuBar() { Release(); }
 
 void MenuBar::Release() {
   FreeLabels();
-  if (font_) TTF_CloseFont(font_);
+  for (auto& [scale, font] : fonts_) TTF_CloseFont(font);
+  fonts_.clear();
   font_ = nullptr;
   renderer_ = nullptr;
 }
@@ -94,17 +96,49 @@ void MenuBar::Release() {
 bool MenuBar::Init(SDL_Renderer* renderer) {
   renderer_ = renderer;
   if (!TTF_WasInit() && TTF_Init() != 0) return false;
-  const std::string file = FindJapaneseFont();
-  if (file.empty()) return false;
-  font_ = TTF_OpenFont(file.c_str(), kFontPixels);
+  fontFile_ = FindJapaneseFont();
+  const bool opened = OpenFont();
+  FreeLabels();
+  MakeLabels();
+  return opened;
+}
+
+bool MenuBar::OpenFont() {
+  // Opened once for each scale: switching between a window and full screen
+  // goes back and forth between two.
+  font_ = nullptr;
+  for (const auto& [scale, font] : fonts_) {
+    if (scale == scale_) font_ = font;
+  }
+  if (!font_ && !fontFile_.empty()) {
+    font_ = TTF_OpenFont(fontFile_.c_str(), kFontPixels * scale_);
+    if (font_) fonts_.emplace_back(scale_, font_);
+  }
   return font_ != nullptr;
 }
+
+void MenuBar::Rebind(SDL_Renderer* renderer) {
+  FreeLabels();
+  renderer_ = renderer;
+  MakeLabels();
+}
+
+void MenuBar::SetScale(int scale) {
+  scale = std::max(scale, 1);
+  if (scale == scale_) return;
+  scale_ = scale;
+  FreeLabels();
+  if (!fontFile_.empty()) OpenFont();
+  MakeLabels();
+}
+
+int MenuBar::BarHeight() const { return kBarHeight * scale_; }
 
 MenuBar::Label MenuBar::MakeLabel(const std::string& caption) {
   Label label;
   std::size_t at = 0;
   const std::string shown = ShownText(caption, at, label.accelerator);
-  if (!font_ || shown.empty()) return label;
+  if (!font_ || !renderer_ || shown.empty()) return label;
   for (int variant = 0; variant < 3; ++variant) {
     SDL_Surface* surface = TTF_RenderUTF8_Blended(font_, shown.c_str(), kText[variant]);
     if (!surface) continue;
@@ -144,24 +178,28 @@ void MenuBar::FreeLabels() {
 void MenuBar::Set(const MenuDesc& menu) {
   FreeLabels();
   menu_ = menu;
-  for (const auto& top : menu_.tops) {
-    topLabels_.push_back(MakeLabel(top.caption));
-    itemLabels_.emplace_back();
-    for (const auto& item : top.items) itemLabels_.back().push_back(MakeLabel(item.caption));
-  }
-  Layout();
+  MakeLabels();
   if (open_ >= static_cast<int>(menu_.tops.size())) {
     open_ = -1;
     selected_ = -1;
   }
 }
 
+void MenuBar::MakeLabels() {
+  for (const auto& top : menu_.tops) {
+    topLabels_.push_back(MakeLabel(top.caption));
+    itemLabels_.emplace_back();
+    for (const auto& item : top.items) itemLabels_.back().push_back(MakeLabel(item.caption));
+  }
+  Layout();
+}
+
 void MenuBar::Layout() {
   topRects_.clear();
   int x = 0;
   for (const auto& label : topLabels_) {
-    const int w = std::max(label.width, 8) + 2 * kTopPadding;
-    topRects_.push_back(SDL_Rect{x, 0, w, kBarHeight});
+    const int w = std::max(label.width, 8 * scale_) + 2 * kTopPadding * scale_;
+    topRects_.push_back(SDL_Rect{x, 0, w, BarHeight()});
     x += w;
   }
 }
@@ -180,12 +218,13 @@ SDL_Rect MenuBar::DropDownRect() const {
   int w = 0;
   for (const auto& label : itemLabels_[static_cast<std::size_t>(open_)]) w = std::max(w, label.width);
   const int count = static_cast<int>(menu_.tops[static_cast<std::size_t>(open_)].items.size());
-  return SDL_Rect{topRects_[static_cast<std::size_t>(open_)].x, kBarHeight, w + kItemLeft + kItemRight + 2 * kDropBorder,
-                  count * kItemHeight + 2 * kDropBorder};
+  const int s = scale_;
+  return SDL_Rect{topRects_[static_cast<std::size_t>(open_)].x, BarHeight(),
+                  w + (kItemLeft + kItemRight + 2 * kDropBorder) * s, (count * kItemHeight + 2 * kDropBorder) * s};
 }
 
 int MenuBar::TopAt(int x, int y) const {
-  if (y < 0 || y >= kBarHeight) return -1;
+  if (y < 0 || y >= BarHeight()) return -1;
   for (std::size_t i = 0; i < topRects_.size(); ++i) {
     const auto& r = topRects_[i];
     if (x >= r.x && x < r.x + r.w) return static_cast<int>(i);
@@ -196,13 +235,15 @@ int MenuBar::TopAt(int x, int y) const {
 int MenuBar::ItemAt(int x, int y) const {
   if (open_ < 0) return -1;
   const SDL_Rect r = DropDownRect();
-  if (x < r.x + kDropBorder || x >= r.x + r.w - kDropBorder || y < r.y + kDropBorder) return -1;
-  const int i = (y - r.y - kDropBorder) / kItemHeight;
+  const int border = kDropBorder * scale_;
+  if (x < r.x + border || x >= r.x + r.w - border || y < r.y + border) return -1;
+  const int i = (y - r.y - border) / (kItemHeight * scale_);
   return i < static_cast<int>(menu_.tops[static_cast<std::size_t>(open_)].items.size()) ? i : -1;
 }
 
 void MenuBar::OpenMenu(int top, int selected, MenuOutcome& outcome) {
   if (open_ < 0) outcome.opened = true;
+  if (top != open_ || selected != selected_) outcome.changed = true;
   open_ = top;
   selected_ = selected;
 }
@@ -212,6 +253,13 @@ void MenuBar::Close(MenuOutcome& outcome) {
   open_ = -1;
   selected_ = -1;
   outcome.closed = true;
+  outcome.changed = true;
+}
+
+void MenuBar::Select(int item, MenuOutcome& outcome) {
+  if (item == selected_) return;
+  selected_ = item;
+  outcome.changed = true;
 }
 
 void MenuBar::Choose(int item, MenuOutcome& outcome) {
@@ -256,10 +304,10 @@ bool MenuBar::HandleKey(const SDL_KeyboardEvent& key, MenuOutcome& outcome) {
       Close(outcome);
       return true;
     case SDLK_UP:
-      if (count > 0) selected_ = selected_ <= 0 ? count - 1 : selected_ - 1;
+      if (count > 0) Select(selected_ <= 0 ? count - 1 : selected_ - 1, outcome);
       return true;
     case SDLK_DOWN:
-      if (count > 0) selected_ = selected_ < 0 || selected_ + 1 >= count ? 0 : selected_ + 1;
+      if (count > 0) Select(selected_ < 0 || selected_ + 1 >= count ? 0 : selected_ + 1, outcome);
       return true;
     case SDLK_LEFT:
       OpenMenu((open_ + tops - 1) % tops, 0, outcome);
@@ -280,7 +328,7 @@ bool MenuBar::HandleKey(const SDL_KeyboardEvent& key, MenuOutcome& outcome) {
     const auto& labels = itemLabels_[static_cast<std::size_t>(open_)];
     for (int i = 0; i < count; ++i) {
       if (labels[static_cast<std::size_t>(i)].accelerator == letter) {
-        selected_ = i;
+        Select(i, outcome);
         Choose(i, outcome);
         return true;
       }
@@ -308,7 +356,7 @@ bool MenuBar::HandleButton(int x, int y, bool barShown, MenuOutcome& outcome) {
   }
   const int item = ItemAt(x, y);
   if (item >= 0) {
-    selected_ = item;
+    Select(item, outcome);
     Choose(item, outcome);
   } else {
     Close(outcome);
@@ -316,44 +364,47 @@ bool MenuBar::HandleButton(int x, int y, bool barShown, MenuOutcome& outcome) {
   return true;
 }
 
-void MenuBar::HandleMotion(int x, int y) {
-  if (open_ < 0) return;
+bool MenuBar::HandleMotion(int x, int y) {
+  if (open_ < 0) return false;
+  MenuOutcome outcome;
   const int top = TopAt(x, y);
   if (top >= 0 && top != open_) {
-    MenuOutcome ignored;
-    OpenMenu(top, -1, ignored);
-    return;
+    OpenMenu(top, -1, outcome);
+  } else if (const int item = ItemAt(x, y); item >= 0) {
+    Select(item, outcome);
   }
-  const int item = ItemAt(x, y);
-  if (item >= 0) selected_ = item;
+  return outcome.changed;
 }
 
 void MenuBar::Draw(int x, int y, int width, bool showBar) {
   SDL_Renderer* r = renderer_;
   if (!r || Empty()) return;
+  const int s = scale_;
+  const int barHeight = BarHeight();
   if (showBar || open_ >= 0) {
-    Fill(r, SDL_Rect{x, y, width, kBarHeight}, kFace);
+    Fill(r, SDL_Rect{x, y, width, barHeight}, kFace);
     for (std::size_t i = 0; i < topRects_.size(); ++i) {
-      const SDL_Rect box{x + topRects_[i].x, y, topRects_[i].w, kBarHeight};
+      const SDL_Rect box{x + topRects_[i].x, y, topRects_[i].w, barHeight};
       const bool open = static_cast<int>(i) == open_;
+      const int right = box.x + box.w - s, bottom = box.y + box.h - 2 * s;
       if (open) {
         // The open item looks pressed in.
-        Line(r, box.x, box.y + 1, box.x + box.w - 1, box.y + 1, kShadow);
-        Line(r, box.x, box.y + 1, box.x, box.y + box.h - 2, kShadow);
-        Line(r, box.x + box.w - 1, box.y + 1, box.x + box.w - 1, box.y + box.h - 2, kLight);
-        Line(r, box.x, box.y + box.h - 2, box.x + box.w - 1, box.y + box.h - 2, kLight);
+        HLine(r, box.x, right, box.y + s, kShadow, s);
+        VLine(r, box.x, box.y + s, bottom, kShadow, s);
+        VLine(r, right, box.y + s, bottom, kLight, s);
+        HLine(r, box.x, right, bottom, kLight, s);
       }
       const Label& label = topLabels_[i];
       const int variant = menu_.tops[i].enabled ? 0 : 2;
-      const int tx = box.x + kTopPadding + (open ? 1 : 0);
-      const int ty = box.y + (kBarHeight - label.height) / 2 + (open ? 1 : 0);
+      const int tx = box.x + kTopPadding * s + (open ? s : 0);
+      const int ty = box.y + (barHeight - label.height) / 2 + (open ? s : 0);
       if (label.text[variant]) {
         SDL_Rect dst{tx, ty, label.width, label.height};
         SDL_RenderCopy(r, label.text[variant], nullptr, &dst);
       }
       if (label.underlineX >= 0) {
-        Line(r, tx + label.underlineX, ty + label.height - 1, tx + label.underlineX + label.underlineWidth - 1,
-             ty + label.height - 1, kText[variant]);
+        HLine(r, tx + label.underlineX, tx + label.underlineX + label.underlineWidth - s, ty + label.height - s,
+              kText[variant], s);
       }
     }
   }
@@ -362,37 +413,39 @@ void MenuBar::Draw(int x, int y, int width, bool showBar) {
   drop.x += x;
   drop.y += y;
   Fill(r, drop, kFace);
-  Line(r, drop.x, drop.y, drop.x + drop.w - 2, drop.y, kFace);
-  Line(r, drop.x + 1, drop.y + 1, drop.x + drop.w - 3, drop.y + 1, kLight);
-  Line(r, drop.x + 1, drop.y + 1, drop.x + 1, drop.y + drop.h - 3, kLight);
-  Line(r, drop.x + drop.w - 2, drop.y + 1, drop.x + drop.w - 2, drop.y + drop.h - 2, kShadow);
-  Line(r, drop.x + 1, drop.y + drop.h - 2, drop.x + drop.w - 2, drop.y + drop.h - 2, kShadow);
-  Line(r, drop.x + drop.w - 1, drop.y, drop.x + drop.w - 1, drop.y + drop.h - 1, kDark);
-  Line(r, drop.x, drop.y + drop.h - 1, drop.x + drop.w - 1, drop.y + drop.h - 1, kDark);
+  const int left = drop.x, top = drop.y, right = drop.x + drop.w - s, bottom = drop.y + drop.h - s;
+  HLine(r, left + s, right - 2 * s, top + s, kLight, s);
+  VLine(r, left + s, top + s, bottom - 2 * s, kLight, s);
+  VLine(r, right - s, top + s, bottom - s, kShadow, s);
+  HLine(r, left + s, right - s, bottom - s, kShadow, s);
+  VLine(r, right, top, bottom, kDark, s);
+  HLine(r, left, right, bottom, kDark, s);
   const auto& items = menu_.tops[static_cast<std::size_t>(open_)].items;
   const auto& labels = itemLabels_[static_cast<std::size_t>(open_)];
+  const int itemHeight = kItemHeight * s;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const SDL_Rect row{drop.x + kDropBorder, drop.y + kDropBorder + static_cast<int>(i) * kItemHeight,
-                       drop.w - 2 * kDropBorder, kItemHeight};
+    const SDL_Rect row{drop.x + kDropBorder * s, drop.y + kDropBorder * s + static_cast<int>(i) * itemHeight,
+                       drop.w - 2 * kDropBorder * s, itemHeight};
     const bool highlighted = static_cast<int>(i) == selected_;
     if (highlighted) Fill(r, row, kHighlight);
     const int variant = !items[i].enabled ? 2 : highlighted ? 1 : 0;
     const Label& label = labels[i];
-    const int tx = row.x + kItemLeft;
-    const int ty = row.y + (kItemHeight - label.height) / 2;
+    const int tx = row.x + kItemLeft * s;
+    const int ty = row.y + (itemHeight - label.height) / 2;
     if (label.text[variant]) {
       SDL_Rect dst{tx, ty, label.width, label.height};
       SDL_RenderCopy(r, label.text[variant], nullptr, &dst);
     }
     if (label.underlineX >= 0) {
-      Line(r, tx + label.underlineX, ty + label.height - 1, tx + label.underlineX + label.underlineWidth - 1,
-           ty + label.height - 1, kText[variant]);
+      HLine(r, tx + label.underlineX, tx + label.underlineX + label.underlineWidth - s, ty + label.height - s,
+            kText[variant], s);
     }
     if (items[i].checked) {
-      const int cx = row.x + 6, cy = row.y + kItemHeight / 2;
+      // A tick of two strokes, two pixels thick, drawn pixel by pixel.
+      const int cx = row.x + 6 * s, cy = row.y + itemHeight / 2;
       for (int d = 0; d < 2; ++d) {
-        Line(r, cx, cy - 1 + d, cx + 2, cy + 1 + d, kText[variant]);
-        Line(r, cx + 2, cy + 1 + d, cx + 6, cy - 3 + d, kText[variant]);
+        for (int t = 0; t <= 2; ++t) Fill(r, SDL_Rect{cx + t * s, cy + (t - 1 + d) * s, s, s}, kText[variant]);
+        for (int t = 0; t <= 4; ++t) Fill(r, SDL_Rect{cx + (2 + t) * s, cy + (1 - t + d) * s, s, s}, kText[variant]);
       }
     }
   }

@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -437,6 +438,38 @@ TEST_F(WholeGameTest, FrameWaitCountsAcrossTheTickCounterWrap) {
   EXPECT_LE(form->LastTick - before, 2u);
 }
 
+// The sleeping wait starts every frame on the tick the busy loop starts it
+// on, whatever the frame's work took (a frame that overran starts at once),
+// and reads the clock a few times instead of thousands.
+TEST_F(WholeGameTest, SleepingWaitStartsFramesOnTheBusyLoopsTicks) {
+  Start();
+  Run(1);
+  backend.SetClockStepPerRead(5);
+  // Microseconds of work before each wait: none, typical, at and past the
+  // interval, and at every phase of the millisecond.
+  std::vector<std::uint64_t> work = {0, 300, 19'999, 20'000, 20'001, 45'250, 999, 1'000, 1'001};
+  for (std::uint64_t w = 137; work.size() < 60; w = (w * 7919 + 13) % 23'000) work.push_back(w);
+  const auto starts = [&](bool busy) {
+    form->BusyWait = busy;
+    backend.AdvanceClock(1'000'000 - platform::NowMicroseconds() % 1'000'000 + 400);
+    form->LastTick = GetTickCount();
+    const std::uint32_t first = form->LastTick;
+    const std::uint64_t reads = backend.ClockReads();
+    std::vector<std::uint32_t> ticks;
+    for (std::uint64_t w : work) {
+      backend.AdvanceClock(w);
+      form->FrameWait(20);
+      ticks.push_back(form->LastTick - first);
+    }
+    return std::pair{ticks, backend.ClockReads() - reads};
+  };
+  const auto [busyTicks, busyReads] = starts(true);
+  const auto [sleepingTicks, sleepingReads] = starts(false);
+  EXPECT_EQ(sleepingTicks, busyTicks);
+  EXPECT_GT(busyReads, 1000 * work.size());
+  EXPECT_LT(sleepingReads * 10, busyReads);
+}
+
 TEST_F(WholeGameTest, FramesAllocateNothing) {
   Start();
   Run(5);
@@ -562,6 +595,35 @@ TEST_F(WholeGameTest, RecordedGamesReplayExactly) {
   const auto played = lines(dir / "live.trace", 3);
   EXPECT_GT(played.size(), 1000u);
   EXPECT_EQ(played, lines(dir / "replayed.trace", 0));
+}
+
+// Full screen loses its surfaces with the focus. When the focus comes back
+// without anything covering the window (no expose), the game's frames must
+// reach the screen again, and the restored memory's test pattern never.
+TEST_F(WholeGameTest, FullScreenShowsTheGameAgainWhenTheFocusReturns) {
+  Start();
+  Run(1);
+  backend.QueueMenuChoice(form->F1->Command());
+  Run(3);
+  ASSERT_TRUE(backend.FullScreen());
+  backend.SetFrameHistory(16);
+  backend.QueueSimple(platform::EventType::FocusLost);
+  Run(5);
+  const std::uint64_t before = backend.FramesPresented();
+  backend.QueueSimple(platform::EventType::FocusGained);
+  Run(3);
+  EXPECT_GE(backend.FramesPresented(), before + 3);
+  EXPECT_GT(Lit(192, 80, 256, 96), 2000);
+  for (const auto& frame : backend.Frames()) {
+    if (frame.number <= before) continue;
+    const bool black = std::all_of(frame.pixels.begin(), frame.pixels.end(), [](std::uint32_t p) { return p == kBlack; });
+    int logo = 0;
+    for (std::uint32_t y = 80; y < 176; ++y) {
+      for (std::uint32_t x = 192; x < 448; ++x) logo += frame.At(x, y) != kBlack;
+    }
+    const bool title = logo > 2000 && frame.At(20, 200) == kBlack && frame.At(600, 400) == kBlack;
+    EXPECT_TRUE(black || title) << "frame " << frame.number << " shows neither black nor the title";
+  }
 }
 
 TEST_F(WholeGameTest, RepaintReloadsThePalette) {

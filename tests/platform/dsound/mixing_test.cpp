@@ -2,6 +2,8 @@
 // checked against what each buffer, format and control should give.
 #include <cmath>
 
+#include "platform/dsound/dsound_mixer.h"
+
 #include "tests/platform/dsound/dsound_test_support.h"
 
 namespace dsound_test {
@@ -124,12 +126,18 @@ TEST_F(DSoundMixing, FrequenciesAreResampledToTheOutputRate) {
   EXPECT_NEAR(static_cast<double>(last + 1), 11025.0 * 44100.0 / 11111.0, 1.0);
 }
 
-TEST_F(DSoundMixing, SumsAreClippedToSixteenBits) {
+TEST_F(DSoundMixing, SumsAreClippedToSixteenBitsUnlessPulledWide) {
   IDirectSoundBuffer* a = Make(Pcm(1, 16, 44100), {30000, -30000, 10000});
   IDirectSoundBuffer* b = Make(Pcm(1, 16, 44100), {30000, -30000, -4000});
   ASSERT_EQ(a->Play(0, 0, 0), DS_OK);
   ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
   EXPECT_EQ(Left(Pull(3)), (Samples{32767, -32768, 6000}));
+  // An output stage of the back end's own gets the sums as they are.
+  ASSERT_EQ(a->Play(0, 0, 0), DS_OK);
+  ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  std::vector<std::int32_t> wide(6);
+  platform::dsound::Mixer::Instance().MixWide(wide.data(), 3);
+  EXPECT_EQ(wide, (std::vector<std::int32_t>{60000, 60000, -60000, -60000, 6000, 6000}));
 }
 
 TEST_F(DSoundMixing, DuplicatesShareSamplesButNotTheirPlaceOrControls) {

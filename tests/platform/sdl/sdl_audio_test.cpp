@@ -18,6 +18,10 @@ class CountingSource final : public AudioSource {
  public:
   void Mix(std::int16_t* out, std::uint32_t frames) noexcept override {
     std::fill_n(out, static_cast<size_t>(frames) * 2, std::int16_t{0});
+  }
+  // What the back end pulls: the sums before its limiter.
+  void MixWide(std::int32_t* out, std::uint32_t frames) noexcept override {
+    std::fill_n(out, static_cast<size_t>(frames) * 2, 0);
     if (std::this_thread::get_id() != caller_) frames_ += frames;
   }
   std::uint64_t Frames() const { return frames_.load(); }
@@ -31,7 +35,7 @@ TEST(SdlAudio, SdlsThreadPullsTheSourceUntilTheAudioIsClosed) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   std::string error;
-  std::unique_ptr<SdlBackend> backend = SdlBackend::Create(error);
+  std::unique_ptr<SdlBackend> backend = SdlBackend::Create({}, error);
   if (!backend) GTEST_SKIP() << "no offscreen video driver: " << error;
   CountingSource source;
   ASSERT_TRUE(backend->OpenAudio(AudioFormat{44100, 2}, &source));

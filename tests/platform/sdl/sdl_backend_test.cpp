@@ -101,7 +101,7 @@ class LiveBackend : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::string error;
-    backend = SdlBackend::Create(error);
+    backend = SdlBackend::Create(SdlOptions{scale}, error);
     if (!backend) GTEST_SKIP() << "no offscreen video driver: " << error;
     WindowDesc desc;
     desc.caption = "Zornack";
@@ -143,7 +143,19 @@ class LiveBackend : public ::testing::Test {
   }
 
   std::unique_ptr<SdlBackend> backend;
+  int scale = 0;  // the desktop's choice
 };
+
+// The same window at twice its size.
+class ScaledLiveBackend : public LiveBackend {
+ protected:
+  void SetUp() override {
+    scale = 2;
+    LiveBackend::SetUp();
+  }
+};
+
+constexpr std::uint32_t kHighlight = 0x0A246A;  // the highlighted item's face
 
 TEST_F(LiveBackend, DesktopModesAndClock) {
   const DisplayMode desktop = backend->DesktopMode();
@@ -198,6 +210,36 @@ TEST_F(LiveBackend, MenuOpensWithAltAndChoosesByAcceleratorArrowsOrEscape) {
   events = Drain();
   ASSERT_EQ(Types(events), (std::vector<EventType>{EventType::KeyDown}));
   EXPECT_TRUE(events[0].key.alt);
+}
+
+TEST_F(LiveBackend, MenuHighlightIsRedrawnAsTheArrowsMoveIt) {
+  // The left end of the second item's row (before its caption), in the
+  // window and (the bar at the picture's top edge) in full screen.
+  const auto secondItem = [this] {
+    const int y = WindowMetrics::kMenuBar + 3 + 18 + 9;
+    int x = 5;
+    if (backend->FullScreen()) {
+      const DisplayMode screen = backend->DesktopMode();
+      x += (static_cast<int>(screen.width) - std::min<int>(screen.width, screen.height * 640 / 480)) / 2;
+    }
+    return backend->ReadBackPixel(x, y);
+  };
+  for (bool fullScreen : {false, true}) {
+    if (fullScreen) {
+      ASSERT_TRUE(backend->SetDisplayMode(DisplayMode{640, 480, 8, 0}, true));
+    }
+    Key(SDLK_s, SDL_SCANCODE_S, KMOD_LALT);
+    Drain();
+    EXPECT_NE(secondItem(), kHighlight) << fullScreen;
+    Key(SDLK_DOWN, SDL_SCANCODE_DOWN, KMOD_NONE);
+    Drain();
+    EXPECT_EQ(secondItem(), kHighlight) << fullScreen;
+    Key(SDLK_UP, SDL_SCANCODE_UP, KMOD_NONE);
+    Drain();
+    EXPECT_NE(secondItem(), kHighlight) << fullScreen;
+    Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE);
+    Drain();
+  }
 }
 
 TEST_F(LiveBackend, MouseOpensTheMenuAndChoosesAnItem) {
@@ -263,6 +305,52 @@ TEST_F(LiveBackend, PresentShowsThePictureBelowTheMenuBarAndScalesInFullScreen) 
     EXPECT_EQ(backend->ReadBackPixel(left - 1, top + 100), 0u);
   }
   ASSERT_TRUE(backend->SetDisplayMode(screen, false));
+}
+
+TEST_F(ScaledLiveBackend, PictureMenuAndMouseAreAtTheWindowsScale) {
+  ASSERT_EQ(backend->WindowScale(), 2);
+  // The program sees a desktop half the size and its client area as it set it.
+  std::vector<std::uint8_t> pixels(640 * 480, 7);
+  pixels[0] = 9;
+  pixels[640 * 480 - 1] = 9;
+  PALETTEENTRY palette[256] = {};
+  palette[7] = PALETTEENTRY{10, 20, 30, 0};
+  palette[9] = PALETTEENTRY{200, 0, 0, 0};
+  FrameView f = View(pixels.data(), 640, 640, 480, 8);
+  f.palette = palette;
+  backend->Present(f);
+  const int bar = 2 * WindowMetrics::kMenuBar;
+  EXPECT_EQ(backend->ReadBackPixel(1, bar + 1), 0xC80000u);  // one pixel is two by two
+  EXPECT_EQ(backend->ReadBackPixel(2, bar), 0x0A141Eu);
+  EXPECT_EQ(backend->ReadBackPixel(1278, bar + 958), 0xC80000u);
+  EXPECT_EQ(backend->ReadBackPixel(1200, 5), 0xD4D0C8u);  // the bar, twice as high
+  EXPECT_EQ(backend->ReadBackPixel(1200, 35), 0xD4D0C8u);
+
+  // A click on the scaled menu lands on its item; the mouse moves in the
+  // program's pixels.
+  auto mouse = [](Uint32 type, int x, int y) {
+    SDL_Event e{};
+    e.type = type;
+    if (type == SDL_MOUSEMOTION) {
+      e.motion.x = x;
+      e.motion.y = y;
+    } else {
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.state = SDL_PRESSED;
+      e.button.x = x;
+      e.button.y = y;
+    }
+    SDL_PushEvent(&e);
+  };
+  mouse(SDL_MOUSEBUTTONDOWN, 20, 20);
+  mouse(SDL_MOUSEBUTTONDOWN, 60, 2 * (20 + 3 + 18 + 9));  // the second item
+  mouse(SDL_MOUSEMOTION, 200, 140);
+  const auto events = Drain();
+  ASSERT_EQ(Types(events), (std::vector<EventType>{EventType::MenuLoopEnter, EventType::MenuLoopExit,
+                                                   EventType::MenuCommand, EventType::MouseMove}));
+  EXPECT_EQ(events[2].menu.commandId, 12u);
+  EXPECT_EQ(events[3].mouse.x, 100);
+  EXPECT_EQ(events[3].mouse.y, 70 - WindowMetrics::kMenuBar);
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ class PadTest : public ::testing::Test {
     std::string error;
     SdlOptions options;
     options.controllerMappingFile = mappingFile.string();
-    backend = SdlBackend::Create(error, options);
+    backend = SdlBackend::Create(options, error);
     if (!backend) GTEST_SKIP() << "no offscreen video driver: " << error;
     ASSERT_EQ(SDL_GameControllerAddMapping(MappingLine(kHatPad).c_str()), 1);
     platform::Install(backend.get());

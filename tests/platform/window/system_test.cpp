@@ -2,6 +2,7 @@
 // a missing display.
 #include <gtest/gtest.h>
 
+#include "platform/system.h"
 #include "platform/window.h"
 #include "tests/platform/window/window_fixture.h"
 
@@ -94,6 +95,29 @@ TEST_F(WindowTest, BusyWaitOnTheTickCountEndsOnTheHeadlessClock) {
     ++reads;
   }
   EXPECT_EQ(reads, 20);
+}
+
+TEST_F(WindowTest, SleepBeforeTickWakesTheMarginBeforeTheCounterTurns) {
+  constexpr std::uint64_t kWrapUs = 4'294'967'296'000ull;  // the counter is 0 again here
+  struct Case {
+    std::uint64_t nowUs;  // in rising order: the clock only moves on
+    DWORD tick;
+    DWORD marginUs;
+    std::uint64_t wakeUs;
+  } const cases[] = {
+      {10'300, 30, 250, 29'750},                              // mid-millisecond: tick 30 turns at 30'000
+      {40'300, 40, 250, 40'300},                              // reached already
+      {50'300, 45, 250, 50'300},                              // passed
+      {60'900, 61, 250, 60'900},                              // nearer than the margin
+      {70'000, 90, 0, 90'000},                                // no margin
+      {kWrapUs - 5'500, 14, 250, kWrapUs + 13'750},           // ahead across the wrap
+      {kWrapUs + 20'000, 0xFFFFFFF0u, 250, kWrapUs + 20'000}, // behind across the wrap
+  };
+  for (const Case& c : cases) {
+    backend.AdvanceClock(c.nowUs - NowMicroseconds());
+    SleepBeforeTick(c.tick, c.marginUs);
+    EXPECT_EQ(NowMicroseconds(), c.wakeUs) << "from " << c.nowUs << " to tick " << c.tick;
+  }
 }
 
 TEST_F(WindowTest, NoDisplayIsOneLineOnStderrAndAFailingExit) {
