@@ -4,6 +4,7 @@
 //   make_assets --mockups FOLDER  screens composed from the sheets (docs)
 //   make_assets --icons FOLDER    the program's icon at four sizes (dist/icons)
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "tools/make_assets/assets.h"
@@ -20,9 +21,7 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::string kind, folder;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -52,4 +51,15 @@ int main(int argc, char** argv) {
   }
   for (const auto& file : files) std::printf("%s/%s (%zu bytes)\n", folder.c_str(), file.name.c_str(), file.bytes.size());
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "make_assets: %s\n", e.what());
+    return 1;
+  }
 }
