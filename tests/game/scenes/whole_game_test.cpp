@@ -290,7 +290,10 @@ TEST_F(WholeGameTest, FilesThatFailAreWarningsAndTheGamePlaysOn) {
   }
   std::ofstream(data / "click05.wav", std::ios::binary) << "RIFF";  // cut short
   std::vector<std::string> warnings;
-  Start({data.string() + "/", [&](const std::string& line) { warnings.push_back(line); }});
+  TZornackSettings settings;
+  settings.DataFolder = data.string() + "/";
+  settings.Warn = [&](const std::string& line) { warnings.push_back(line); };
+  Start(std::move(settings));
   const std::string from = " could not be loaded from " + data.string() + "/ (";
   ASSERT_EQ(warnings.size(), 2u);
   EXPECT_EQ(warnings[0].rfind("the sound bom03.wav" + from + data.string() + "/bom03.wavが、見つかりません)", 0), 0u)

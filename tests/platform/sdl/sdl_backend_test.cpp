@@ -101,7 +101,9 @@ class LiveBackend : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::string error;
-    backend = SdlBackend::Create(SdlOptions{scale}, error);
+    SdlOptions options;
+    options.windowScale = scale;
+    backend = SdlBackend::Create(options, error);
     if (!backend) GTEST_SKIP() << "no offscreen video driver: " << error;
     WindowDesc desc;
     desc.caption = "Zornack";
