@@ -4,6 +4,7 @@
 // takes mappings (its own call, the program's mapping file, the
 // SDL_GAMECONTROLLERCONFIG variable), each with another raw layout.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -148,7 +149,9 @@ class PadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    mappingFile = std::filesystem::temp_directory_path() / "brin_sdl_pads_gamecontrollerdb.txt";
+    // One file a test process: the tests of this suite run side by side.
+    mappingFile = std::filesystem::temp_directory_path() /
+                  ("brin_sdl_pads_gamecontrollerdb_" + std::to_string(getpid()) + ".txt");
     std::ofstream(mappingFile) << "# the user's own pads\n" << MappingLine(kButtonPad) << "\n";
     setenv("SDL_GAMECONTROLLERCONFIG", MappingLine(kAxisPad).c_str(), 1);
     std::string error;
