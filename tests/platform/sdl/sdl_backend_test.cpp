@@ -96,6 +96,23 @@ TEST(KeyTable, ScanCodesFollowDirectInputAndVirtualKeysFollowNumLock) {
   EXPECT_EQ(MapKey(SDL_SCANCODE_KP_ENTER, false).virtualKey, VK_RETURN);
 }
 
+// A 640 x 480 8-bit picture in colour 7 (0x0A141E) whose top-left pixel is
+// colour 9 (0xC80000).
+struct TwoColourPicture {
+  TwoColourPicture() {
+    pixels[0] = 9;
+    palette[7] = PALETTEENTRY{10, 20, 30, 0};
+    palette[9] = PALETTEENTRY{200, 0, 0, 0};
+  }
+  FrameView View() const {
+    FrameView f = ::platform::sdl::View(pixels.data(), 640, 640, 480, 8);
+    f.palette = palette;
+    return f;
+  }
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(640 * 480, 7);
+  PALETTEENTRY palette[256] = {};
+};
+
 class LiveBackend : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -280,13 +297,8 @@ TEST_F(LiveBackend, AltEnterChoosesTheItemForTheOtherMode) {
 }
 
 TEST_F(LiveBackend, PresentShowsThePictureBelowTheMenuBarAndScalesInFullScreen) {
-  std::vector<std::uint8_t> pixels(640 * 480, 7);
-  pixels[0] = 9;  // the client area's top-left pixel
-  PALETTEENTRY palette[256] = {};
-  palette[7] = PALETTEENTRY{10, 20, 30, 0};
-  palette[9] = PALETTEENTRY{200, 0, 0, 0};
-  FrameView f = View(pixels.data(), 640, 640, 480, 8);
-  f.palette = palette;
+  TwoColourPicture picture;
+  const FrameView f = picture.View();
   backend->Present(f);
   EXPECT_EQ(backend->ReadBackPixel(0, WindowMetrics::kMenuBar), 0xC80000u);
   EXPECT_EQ(backend->ReadBackPixel(639, WindowMetrics::kMenuBar + 479), 0x0A141Eu);
@@ -312,14 +324,9 @@ TEST_F(LiveBackend, PresentShowsThePictureBelowTheMenuBarAndScalesInFullScreen) 
 TEST_F(ScaledLiveBackend, PictureMenuAndMouseAreAtTheWindowsScale) {
   ASSERT_EQ(backend->WindowScale(), 2);
   // The program sees a desktop half the size and its client area as it set it.
-  std::vector<std::uint8_t> pixels(640 * 480, 7);
-  pixels[0] = 9;
-  pixels[640 * 480 - 1] = 9;
-  PALETTEENTRY palette[256] = {};
-  palette[7] = PALETTEENTRY{10, 20, 30, 0};
-  palette[9] = PALETTEENTRY{200, 0, 0, 0};
-  FrameView f = View(pixels.data(), 640, 640, 480, 8);
-  f.palette = palette;
+  TwoColourPicture picture;
+  picture.pixels.back() = 9;
+  const FrameView f = picture.View();
   backend->Present(f);
   const int bar = 2 * WindowMetrics::kMenuBar;
   EXPECT_EQ(backend->ReadBackPixel(1, bar + 1), 0xC80000u);  // one pixel is two by two
