@@ -200,7 +200,8 @@ bool TForm1::WatchReplay(const TReplay& replay, int speed, TReplayTrace* trace, 
 
 void TForm1::WatchIdle(TObject*, bool& Done) {
   Brin1->Clear();
-  for (int i = 0; i < watchSpeed_ && watch_->Step(); ++i) {
+  for (int i = 0; i < watchSpeed_; ++i) {
+    if (!watch_->Step()) break;
   }
   Game.Sprites->DrawAll();
   Brin1->Flip();
@@ -210,8 +211,8 @@ void TForm1::WatchIdle(TObject*, bool& Done) {
 }
 
 void TForm1::FrameWait(std::int32_t Interval) {
-  // Busy, this is the whole wait: poll until the interval has passed. The
-  // sleeping wait first gives the processor back until just before the tick
+  // With BusyWait the wait is all polling until the interval has passed.
+  // Otherwise it first gives the processor back until just before the tick
   // that ends it, then polls the same way, so frames start on the same ticks.
   std::uint32_t now = GetTickCount();
   if (!BusyWait && static_cast<std::int64_t>(now - LastTick) < Interval) {
